@@ -1,0 +1,253 @@
+#include "runtime/core/lifecycle.h"
+
+#include <SDL.h>
+#include <SDL_ttf.h>
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+
+#include "runtime/core/emulated_memory.h"
+#include "runtime/core/events.h"
+#include "runtime/core/runtime_control.h"
+#include "runtime/core/statement.h"
+#include "runtime/core/strings.h"
+#include "runtime/input/joystick.h"
+#include "runtime/input/keyboard.h"
+#include "runtime/platform/dialog.h"
+#include "runtime/platform/ime.h"
+#include "runtime/platform/system.h"
+#include "runtime/platform/window_art.h"
+#include "runtime/screen/present.h"
+#include "runtime/screen/screen_mode.h"
+#include "runtime/sound/sound_queue.h"
+
+std::string command_line_text;
+
+namespace {
+
+ProgramRoutine program_routine = nullptr;
+std::atomic<uint32_t> program_thread_id{0};
+std::atomic<uint32_t> main_thread_id{0};
+SDL_Cursor* runtime_cursor = nullptr;
+
+sigjmp_buf arithmetic_fault_landing;
+
+int program_thread_main(void*) {
+    program_thread_id = SDL_ThreadID();
+    if (sigsetjmp(arithmetic_fault_landing, 1) != 0) {
+        raise_error(11);  // critical: shows "Division by zero" and ends
+    }
+    set_arithmetic_fault_landing(&arithmetic_fault_landing);
+    install_arithmetic_fault_handler();
+    program_routine();
+    // A routine that returns without END or SYSTEM ends the program as SYSTEM does.
+    system_exit();
+}
+
+int timer_thread_main(void*) {
+    unsigned pass = 0;
+    while (control.exit_flag.load() == 0) {
+        if (control.timer_thread_park.load() == 1) control.timer_thread_park = 2;
+        if (control.timer_thread_park.load() != 0) {
+            sleep_ms(0);
+            continue;
+        }
+        scan_timers(SDL_GetTicks() * 0.001);
+        sleep_ms(++pass % 4 == 0 ? 1 : 0);
+    }
+    control.stopped_bits.fetch_or(2);
+    return 0;
+}
+
+// Waits for the wall-clock second to change so that TIMER starts on a whole
+// second, then takes both halves of the time base at that moment.
+void establish_time_base() {
+    time_t start = time(nullptr);
+    time_t now = start;
+    while (now == start) {
+        SDL_Delay(1);
+        now = time(nullptr);
+    }
+    control.ticks_base = SDL_GetTicks();
+    uint32_t ms_of_day = 0;
+    if (!local_ms_of_day(static_cast<long long>(now), &ms_of_day)) ms_of_day = 0;
+    control.ms_of_day_base = ms_of_day;
+}
+
+void set_key_repeat(bool on) {
+    if (on)
+        SDL_EnableKeyRepeat(500, 30);
+    else
+        SDL_EnableKeyRepeat(0, 0);
+    control.key_repeat_enabled = on ? 1 : 0;
+}
+
+[[noreturn]] void shutdown() {
+    control.main_loop_park = 2;
+    control.exit_flag = 1;
+    control.attention_flag = 1;
+    if (SDL_Thread* thread = control.program_thread.load()) SDL_WaitThread(thread, nullptr);
+    while (control.stopped_bits.load() != 3) SDL_Delay(16);
+    if (SDL_Thread* thread = control.timer_thread.load()) SDL_WaitThread(thread, nullptr);
+    SDL_ShowCursor(0);
+    if (runtime_cursor) SDL_FreeCursor(runtime_cursor);
+    runtime_cursor = nullptr;
+    std::exit(control.exit_code.load());
+}
+
+void drain_events() {
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+        if (dialog_handle_event(event)) continue;
+        switch (event.type) {
+        case SDL_KEYDOWN:
+        case SDL_KEYUP:
+            keyboard_event(event.key);
+            break;
+        case SDL_JOYAXISMOTION:
+        case SDL_JOYBALLMOTION:
+        case SDL_JOYHATMOTION:
+        case SDL_JOYBUTTONDOWN:
+        case SDL_JOYBUTTONUP:
+            joystick_event(event);
+            break;
+        case SDL_QUIT:
+            if (control.exit_handling_enabled.load()) {
+                control.exit_request_bits.fetch_or(1);
+                break;
+            }
+            shutdown();
+        default:
+            break;
+        }
+    }
+}
+
+[[noreturn]] void main_loop() {
+    bool phase = false;
+    for (;;) {
+        if (control.main_loop_park.load() == 1) {
+            control.main_loop_park = 2;
+            while (control.main_loop_park.load() == 2) SDL_Delay(1);
+        }
+        refresh_bios_tick_count();
+        if (int shell = control.shell_state.load(); shell != 0) {
+            if (shell == -1) {
+                SDL_Delay(64);
+                continue;
+            }
+            control.shell_state = -1;
+            if (control.key_repeat_enabled.load()) set_key_repeat(false);
+            if (control.autodisplay.load() != 0) present_display();
+            control.retrace_flags[0] = 0;
+            continue;
+        }
+        SDL_Delay(15);
+        control.retrace_flags[0] = 1;
+        control.retrace_flags[1] = 1;
+        SDL_Delay(1);
+        if (control.stop_request.load()) shutdown();
+        phase = !phase;
+        sound_queue_step();
+        if (phase && control.autodisplay.load() != 0) present_display();
+        control.retrace_flags[0] = 0;
+        if (phase) continue;
+        Uint8 state = SDL_GetAppState();
+        bool focused = (state & SDL_APPINPUTFOCUS) && (state & SDL_APPACTIVE);
+        if (focused != (control.key_repeat_enabled.load() != 0)) set_key_repeat(focused);
+        service_input_method();
+        sync_lock_keys();
+        drain_events();
+    }
+}
+
+}  // namespace
+
+bool on_program_thread() { return program_thread_id.load() != 0 && SDL_ThreadID() == program_thread_id.load(); }
+bool on_main_thread() { return main_thread_id.load() != 0 && SDL_ThreadID() == main_thread_id.load(); }
+
+std::string join_command_line(int argc, char** argv) {
+    std::string joined;
+    for (int i = 1; i < argc; ++i) {
+        if (i > 1) joined += ' ';
+        joined += argv[i];
+    }
+    return joined;
+}
+
+uint32_t bios_ticks_at(uint32_t now_ticks_ms, uint32_t ticks_base_ms, uint32_t ms_of_day_base) {
+    uint32_t elapsed = (now_ticks_ms - ticks_base_ms + ms_of_day_base) % 86400000u;
+    return static_cast<uint32_t>(elapsed * 0.0182);
+}
+
+void refresh_bios_tick_count() {
+    uint32_t ticks = bios_ticks_at(SDL_GetTicks(), control.ticks_base.load(), control.ms_of_day_base.load());
+    emulated_memory[bios_tick_count_offset] = static_cast<uint8_t>(ticks);
+    emulated_memory[bios_tick_count_offset + 1] = static_cast<uint8_t>(ticks >> 8);
+    emulated_memory[bios_tick_count_offset + 2] = static_cast<uint8_t>(ticks >> 16);
+}
+
+uint32_t read_bios_tick_count() {
+    return emulated_memory[bios_tick_count_offset] | (emulated_memory[bios_tick_count_offset + 1] << 8) |
+           (emulated_memory[bios_tick_count_offset + 2] << 16);
+}
+
+void request_attention() { control.attention_flag = 1; }
+
+void stop_program_thread() {
+    control.stopped_bits.fetch_or(1);
+    while (control.exit_flag.load() == 0) SDL_Delay(16);
+    SDL_KillThread(control.program_thread.load());
+    for (;;) SDL_Delay(16);
+}
+
+void system_exit() {
+    control.stop_request = 1;
+    stop_program_thread();
+}
+
+void end_process_now() {
+    if (on_main_thread() && control.threads_started.load()) shutdown();
+    std::exit(control.exit_code.load());
+}
+
+int runtime_main(int argc, char** argv, ProgramRoutine routine) {
+    program_routine = routine;
+    main_thread_id = SDL_ThreadID();
+    fill_on_key_defaults();
+    change_directory(executable_directory());
+    screen_start_tables();
+    strings_start();
+    command_line_text = join_command_line(argc, argv);
+    if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO | SDL_INIT_CDROM) < 0) {
+        std::fprintf(stderr, "Unable to init SDL: %s\n", SDL_GetError());
+        std::exit(100);
+    }
+    std::atexit(SDL_Quit);
+    establish_time_base();
+    if (TTF_Init() < 0) std::exit(7000);
+    std::atexit(TTF_Quit);
+    seed_keyboard_state();
+    if (int status = start_input_method(); status != 0) std::exit(status);
+    query_fullscreen_modes();
+    set_key_repeat(true);
+    SDL_EnableUNICODE(1);
+    empty_keyboard_buffer();
+    set_window_icon();
+    SDL_WM_SetCaption("Untitled", nullptr);
+    runtime_cursor = create_runtime_cursor();
+    if (runtime_cursor) SDL_SetCursor(runtime_cursor);
+    screen_start();
+    SDL_Thread* program = SDL_CreateThread(program_thread_main, nullptr);
+    control.program_thread = program;
+    SDL_Thread* timer = program ? SDL_CreateThread(timer_thread_main, nullptr) : nullptr;
+    control.timer_thread = timer;
+    if (!program || !timer) {
+        std::fprintf(stderr, "Unable to create thread: %s\n", SDL_GetError());
+        return 0;
+    }
+    control.threads_started = 1;
+    main_loop();
+}

@@ -1,0 +1,97 @@
+#include "runtime/platform/dialog.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "runtime/core/lifecycle.h"
+#include "runtime/core/runtime_control.h"
+#include "runtime/platform/system.h"
+
+DialogState dialog_state;
+
+namespace {
+
+bool answer_from_key(SDLKey key, DialogButtons buttons, DialogAnswer* answer) {
+    bool enter = key == SDLK_RETURN || key == SDLK_KP_ENTER;
+    if (buttons == DialogButtons::ok) {
+        if (!enter && key != SDLK_ESCAPE && key != SDLK_SPACE) return false;
+        *answer = DialogAnswer::ok;
+        return true;
+    }
+    if (enter || key == SDLK_y) {
+        *answer = DialogAnswer::yes;
+        return true;
+    }
+    if (key == SDLK_n || key == SDLK_ESCAPE) {
+        *answer = DialogAnswer::no;
+        return true;
+    }
+    return false;
+}
+
+// Without a main loop to answer it (start-up, or the main thread itself asks),
+// the dialog reads events here. A closed window ends the process.
+DialogAnswer wait_on_own_events() {
+    if (SDL_WasInit(SDL_INIT_VIDEO) == 0) {
+        std::fprintf(stderr, "%s: %s\n", dialog_state.caption, dialog_state.text);
+        dialog_state.answer = static_cast<int>(dialog_state.buttons == DialogButtons::ok ? DialogAnswer::ok : DialogAnswer::no);
+        dialog_state.phase = 2;
+    }
+    while (dialog_state.phase.load() == 1) {
+        SDL_Event event;
+        while (SDL_PollEvent(&event)) {
+            if (event.type == SDL_QUIT) end_process_now();
+            dialog_handle_event(event);
+        }
+        sleep_ms(10);
+    }
+    return static_cast<DialogAnswer>(dialog_state.answer.load());
+}
+
+}  // namespace
+
+void answer_dialog(DialogAnswer answer) {
+    int open = 1;
+    dialog_state.answer = static_cast<int>(answer);
+    dialog_state.phase.compare_exchange_strong(open, 2);
+}
+
+bool dialog_handle_event(const SDL_Event& event) {
+    if (!dialog_is_open()) return false;
+    switch (event.type) {
+    case SDL_KEYDOWN: {
+        DialogAnswer answer;
+        if (answer_from_key(event.key.keysym.sym, dialog_state.buttons, &answer)) answer_dialog(answer);
+        return true;
+    }
+    case SDL_KEYUP:
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+        return true;
+    default:
+        return false;
+    }
+}
+
+DialogAnswer show_dialog(const char* caption, const char* text, DialogButtons buttons) {
+    std::snprintf(dialog_state.caption, sizeof dialog_state.caption, "%s", caption);
+    std::snprintf(dialog_state.text, sizeof dialog_state.text, "%s", text);
+    dialog_state.buttons = buttons;
+    dialog_state.answer = 0;
+    dialog_state.phase = 1;
+    DialogAnswer answer;
+    if (!on_program_thread() || control.threads_started.load() == 0) {
+        answer = wait_on_own_events();
+    } else {
+        while (dialog_state.phase.load() == 1) {
+            if (control.exit_flag.load() != 0) {
+                dialog_state.phase = 0;
+                stop_program_thread();
+            }
+            sleep_ms(10);
+        }
+        answer = static_cast<DialogAnswer>(dialog_state.answer.load());
+    }
+    dialog_state.phase = 0;
+    return answer;
+}

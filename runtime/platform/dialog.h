@@ -1,0 +1,41 @@
+// The message box of the runtime: a modal dialog inside the program's own
+// window, drawn by the presentation over the emulated screen. It blocks only
+// the thread that asked; the main thread keeps presenting and gives key and
+// mouse events to the dialog instead of the keyboard buffer while it is open.
+//
+// | buttons | answered by                                    |
+// |---------|------------------------------------------------|
+// | Yes/No  | Y or Enter: Yes; N or Esc: No; a click on one  |
+// | OK      | Enter, Esc or Space; a click on OK             |
+#pragma once
+
+#include <SDL.h>
+
+#include <atomic>
+
+enum class DialogButtons { ok, yes_no };
+enum class DialogAnswer { ok, yes, no };
+
+struct DialogState {
+    std::atomic<int> phase{0};  // 0 closed, 1 open and waiting, 2 answered
+    char caption[64] = {};
+    char text[256] = {};
+    DialogButtons buttons = DialogButtons::ok;
+    std::atomic<int> answer{0};  // a DialogAnswer once phase is 2
+};
+
+extern DialogState dialog_state;
+
+// Shows the dialog and waits for its answer. On the program thread the main
+// loop answers it; if shutdown begins meanwhile the program thread stops.
+// Elsewhere (start-up, the main thread) it reads events itself.
+DialogAnswer show_dialog(const char* caption, const char* text, DialogButtons buttons);
+
+inline bool dialog_is_open() { return dialog_state.phase.load() == 1; }
+
+// Main thread: offers an event to the open dialog; true when the dialog took
+// it (every key and mouse event while it is open).
+bool dialog_handle_event(const SDL_Event& event);
+
+// Answers the open dialog (the presentation uses it for mouse clicks).
+void answer_dialog(DialogAnswer answer);

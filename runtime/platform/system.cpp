@@ -1,0 +1,80 @@
+#include "runtime/platform/system.h"
+
+#include <SDL.h>
+#include <sched.h>
+#include <signal.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+
+#include "runtime/core/statement.h"
+
+std::string directory_of(const std::string& path) {
+    size_t cut = path.find_last_of("\\/:");
+    if (cut == std::string::npos) return std::string();
+    if (path[cut] == ':') return path.substr(0, cut + 1);
+    return path.substr(0, cut);
+}
+
+std::string executable_directory() {
+    char buffer[4096];
+    ssize_t length = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    if (length <= 0) return std::string();
+    buffer[length] = '\0';
+    std::string dir = directory_of(buffer);
+    return dir.empty() ? std::string("/") : dir;
+}
+
+bool change_directory(const std::string& dir) { return !dir.empty() && chdir(dir.c_str()) == 0; }
+
+void sleep_ms(uint32_t ms) {
+    if (ms == 0)
+        sched_yield();
+    else
+        SDL_Delay(ms);
+}
+
+bool local_ms_of_day(long long seconds_since_epoch, uint32_t* ms_of_day) {
+    time_t t = static_cast<time_t>(seconds_since_epoch);
+    struct tm local {};
+    if (localtime_r(&t, &local) == nullptr) return false;
+    *ms_of_day = static_cast<uint32_t>((local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec) * 1000);
+    return true;
+}
+
+namespace {
+std::atomic<bool> scroll_lock_toggle{false};
+}
+
+LockStates os_lock_states() {
+    SDLMod mod = SDL_GetModState();
+    return LockStates{scroll_lock_toggle.load(), (mod & KMOD_CAPS) != 0, (mod & KMOD_NUM) != 0};
+}
+
+void set_os_scroll_lock(bool on) { scroll_lock_toggle = on; }
+
+namespace {
+
+sigjmp_buf* fault_landing = nullptr;
+
+void arithmetic_fault(int) {
+    // A fault cannot be resumed (the instruction would fault again), and
+    // unwinding through the signal frame is not dependable, so the handler
+    // leaves the faulting statement for the landing place of its thread.
+    if (fault_landing) siglongjmp(*fault_landing, 1);
+    raise_error(11);
+}
+
+}  // namespace
+
+void set_arithmetic_fault_landing(sigjmp_buf* landing) { fault_landing = landing; }
+
+void install_arithmetic_fault_handler() {
+    struct sigaction action {};
+    action.sa_handler = arithmetic_fault;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_NODEFER;
+    sigaction(SIGFPE, &action, nullptr);
+}

@@ -1,0 +1,42 @@
+// Stand-ins for the operating-system services the runtime was written
+// against: its own path and the working directory, sleeping, the local time
+// of day, the keyboard lock states and the arithmetic-fault signal.
+#pragma once
+
+#include <csetjmp>
+#include <cstdint>
+#include <string>
+
+// The directory of the running executable, without a trailing slash; empty
+// when it cannot be found.
+std::string executable_directory();
+
+// Cuts a path at its last backslash, slash or colon. A colon stays at the end
+// of the result; a slash or backslash is dropped.
+std::string directory_of(const std::string& path);
+
+bool change_directory(const std::string& dir);
+
+// Sleeps the calling thread; 0 only yields.
+void sleep_ms(uint32_t ms);
+
+// Local time of day in milliseconds of whole seconds for a time_t value;
+// false when the local time cannot be obtained.
+bool local_ms_of_day(long long seconds_since_epoch, uint32_t* ms_of_day);
+
+// The operating system's keyboard lock toggles. Caps Lock and Num Lock come
+// from the window system's modifier state; Scroll Lock has no such state
+// here, so the runtime's own toggle is the truth for it.
+struct LockStates {
+    bool scroll_lock;
+    bool caps_lock;
+    bool num_lock;
+};
+LockStates os_lock_states();
+void set_os_scroll_lock(bool on);
+
+// Routes the arithmetic-fault signal to a handler that jumps to the landing
+// place (set with sigsetjmp on the program thread), where the thread raises
+// run-time error 11, whose box ends the program.
+void install_arithmetic_fault_handler();
+void set_arithmetic_fault_landing(sigjmp_buf* landing);

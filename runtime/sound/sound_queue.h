@@ -1,0 +1,6 @@
+// The sound queue.
+#pragma once
+
+// Main thread, every loop iteration: starts the next queued sound once the
+// one before it has finished.
+void sound_queue_step();
