@@ -9,8 +9,7 @@
 #include <cstdint>
 
 #include "runtime/core/runtime_control.h"
-
-void release_temporaries();  // dynamic strings: drops the statement's temporaries
+#include "runtime/core/strings.h"
 
 struct ErrorState {
     int32_t error_line = 0;         // line of the most recent error reported
@@ -55,8 +54,9 @@ void error_dialog_texts(int code, int line, char* caption, int caption_size, cha
 template <class Body>
 inline void statement(int line, Body&& body) {
     do {
+        uint32_t temp_base = current_temp_top();
         body();
-        release_temporaries();
+        release_temporaries(temp_base, 0);
         if (control.attention_flag.load() == 0) return;
         statement_step(line);
     } while (control.retry_flag.load() == 1);
