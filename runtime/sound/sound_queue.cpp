@@ -1,3 +1,4 @@
 #include "runtime/sound/sound_queue.h"
 
 void sound_queue_step() {}
+void beep() {}
