@@ -31,6 +31,7 @@ ProgramRoutine program_routine = nullptr;
 std::atomic<uint32_t> program_thread_id{0};
 std::atomic<uint32_t> main_thread_id{0};
 SDL_Cursor* runtime_cursor = nullptr;
+std::atomic<uint32_t> loop_iterations{0};
 
 sigjmp_buf arithmetic_fault_landing;
 
@@ -128,6 +129,7 @@ void drain_events() {
 [[noreturn]] void main_loop() {
     bool phase = false;
     for (;;) {
+        loop_iterations.fetch_add(1, std::memory_order_relaxed);
         if (control.main_loop_park.load() == 1) {
             control.main_loop_park = 2;
             while (control.main_loop_park.load() == 2) SDL_Delay(1);
@@ -193,6 +195,8 @@ uint32_t read_bios_tick_count() {
     return emulated_memory[bios_tick_count_offset] | (emulated_memory[bios_tick_count_offset + 1] << 8) |
            (emulated_memory[bios_tick_count_offset + 2] << 16);
 }
+
+uint32_t main_loop_iteration_count() { return loop_iterations.load(std::memory_order_relaxed); }
 
 void request_attention() { control.attention_flag = 1; }
 

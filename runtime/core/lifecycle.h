@@ -37,5 +37,8 @@ uint32_t bios_ticks_at(uint32_t now_ticks_ms, uint32_t ticks_base_ms, uint32_t m
 void refresh_bios_tick_count();
 uint32_t read_bios_tick_count();
 
+// Iterations of the main loop since start-up (for measurements).
+uint32_t main_loop_iteration_count();
+
 // Main thread: asks the program thread to reach statement_step soon.
 void request_attention();
