@@ -158,7 +158,7 @@ void end_drawing(DrawingTarget& target, bool drew) {
 // An indexed image: nothing is drawn when the pixels and the used colours are
 // those of the last frame.
 bool draw_indexed(const ImageView& view, const FrameTarget& target, bool full) {
-    if (view.mode == 10) apply_blink_colours(view.palette, blink_table, (SDL_GetTicks() >> 9) & 1);
+    if (view.mode == 10) apply_blink_colours(view.palette, blink_table.data(), (SDL_GetTicks() >> 9) & 1);
     size_t count = static_cast<size_t>(view.width) * view.height;
     size_t used = size_t{1} << view.bits_per_pixel;
     size_t palette_bytes = used * sizeof(uint32_t);
