@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "runtime/core/statement.h"
+#include "runtime/core/strings.h"
 #include "runtime/screen/text_grid.h"
 #include "runtime/sound/sound_queue.h"
 
@@ -158,7 +159,7 @@ void print_newline() {
     m->cursor_row = m->print_bottom_row;
 }
 
-void print_fit_check(int32_t length) {
+void print_fit_check_length(int32_t length) {
     if (error_pending()) return;
     ScreenImage* m = write_image_record();
     if (!m || m->wrap_pending || m->cursor_col == 1) return;
@@ -212,6 +213,13 @@ void print_bytes(const uint8_t* text, int32_t length, int32_t newline) {
         auto_newline = put_char(*m, g, b, last, newline != 0);
     }
     if (newline && !auto_newline) print_newline();
+}
+
+void print_fit_check(const StringDescriptor* text) { print_fit_check_length(text ? text->length : 0); }
+
+void print_string(const StringDescriptor* text, int32_t newline) {
+    if (text) print_bytes(text->data, text->length, newline);
+    else print_bytes(nullptr, 0, newline);
 }
 
 void print_zone_tab() {

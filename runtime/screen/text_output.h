@@ -12,6 +12,8 @@
 
 #include <cstdint>
 
+struct StringDescriptor;
+
 struct TextOutputState {
     // While set, PRINT draws control codes as glyphs too.
     int32_t control_chars_as_glyphs = 0;
@@ -30,10 +32,14 @@ void cls_statement(int32_t method, uint32_t color, uint32_t passed);
 
 // Before each string item of a PRINT list: a string that would not fit on
 // the rest of the line starts on a new one.
-void print_fit_check(int32_t length);
+void print_fit_check(const StringDescriptor* text);
+void print_fit_check_length(int32_t length);
 
-// The bytes of a string at the cursor (code page 437 codes as they are, the
-// control codes acting), then a new line when newline is non-zero.
+// PRINT: the bytes of a string at the cursor (code page 437 codes as they
+// are, the control codes acting), then a new line when newline is non-zero.
+// A PRINT statement is print_fit_check and print_string(item, 0) per item,
+// closed by print_string(empty, 1) unless the list ends with a semicolon.
+void print_string(const StringDescriptor* text, int32_t newline);
 void print_bytes(const uint8_t* text, int32_t length, int32_t newline);
 
 // Cursor to column 1 of the next row, scrolling the print area when needed.

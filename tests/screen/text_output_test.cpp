@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "runtime/core/strings.h"
 #include "runtime/screen/fonts.h"
 #include "runtime/screen/text_grid.h"
 #include "runtime/screen/text_output.h"
@@ -255,13 +256,27 @@ TEST_F(Print, FormFeedClearsAndGlyphSwitchDrawsControlCodes) {
 
 TEST_F(Print, FitCheckStartsALongItemOnAFreshLine) {
     locate(3, 30);
-    print_fit_check(11);
+    print_fit_check_length(11);
     EXPECT_EQ(out().cursor_row, 3);
-    print_fit_check(12);
+    print_fit_check_length(12);
     EXPECT_EQ(out().cursor_row, 4);
     EXPECT_EQ(out().cursor_col, 1);
-    print_fit_check(100);
+    print_fit_check_length(100);
     EXPECT_EQ(out().cursor_row, 4) << "column 1 never moves";
+}
+
+TEST_F(Print, StringItemsPrintTheirBytesAsGlyphs) {
+    strings_start();
+    locate(4, 35);
+    StringDescriptor* row = repeat_char_string(31, 177);
+    print_fit_check(row);
+    EXPECT_EQ(out().cursor_row, 5) << "31 glyphs do not fit after column 35";
+    print_string(row, 0);
+    EXPECT_EQ(cell_bits(5, 31), glyph_bits(8, 177));
+    EXPECT_EQ(out().cursor_col, 32);
+    print_string(temp_cstring(""), 1);
+    EXPECT_EQ(out().cursor_row, 6);
+    release_temporaries(1, 0);
 }
 
 TEST_F(Print, ZoneTabStopsAtFourteenColumnZones) {
