@@ -243,7 +243,7 @@ TEST(Presentation, DialogIsDrawnOverTheLiveScreenAndAnsweredByAClick) {
         statement_step(312);
         child_report("continued after No");
     });
-    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.status, 0) << result.stderr_text;
     expect_reports(result, {"box mismatches:0", "live pixel:1", "still open:1"});
     EXPECT_FALSE(result.reported("continued after No"));
 }

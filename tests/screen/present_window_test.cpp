@@ -236,7 +236,7 @@ TEST_F(RealWindow, DialogAppearsInTheWindowAndItsKeysAndButtonsAnswer) {
             child_report("continued after No");
         },
         on_display(server_->display()));
-    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.status, 0) << result.stderr_text;
     expect_reports(result, {"dialog one:0", "continued after Y", "continued after Enter", "dialog full:0"});
     EXPECT_FALSE(result.reported("continued after No"));
 }
