@@ -26,64 +26,9 @@
 #include "runtime/screen/screen_mode.h"
 #include "screen/present_helpers.h"
 #include "support/runtime_child.h"
+#include "support/x_server.h"
 
 namespace {
-
-// An Xvfb server on a display number of its own. The number is tried
-// explicitly (a server already there makes the new one fail) and the server
-// names it on a pipe (-displayfd) once it accepts connections. -noreset: SDL
-// probes the display with a connection of its own and closes it before it
-// opens the real one, and a server that resets when its last client leaves
-// refuses that second connection now and then.
-class XServer {
-public:
-    XServer() {
-        int first = 300 + static_cast<int>(getpid() % 500);
-        for (int n = first; n < first + 20 && display_.empty(); ++n) start(n);
-    }
-    ~XServer() { stop(); }
-    const std::string& display() const { return display_; }
-
-private:
-    void start(int number) {
-        int fds[2];
-        if (pipe(fds) != 0) return;
-        pid_ = fork();
-        if (pid_ == 0) {
-            close(fds[0]);
-            int null = open("/dev/null", O_WRONLY);
-            dup2(null, 1);
-            dup2(null, 2);
-            std::string name = ":" + std::to_string(number), fd = std::to_string(fds[1]);
-            execlp("Xvfb", "Xvfb", name.c_str(), "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-noreset", "-nolisten",
-                   "tcp", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(fds[1]);
-        std::string said;
-        pollfd p{fds[0], POLLIN, 0};
-        while (pid_ > 0 && poll(&p, 1, 5000) > 0) {
-            char c;
-            if (read(fds[0], &c, 1) != 1 || c == '\n') break;
-            said += c;
-        }
-        close(fds[0]);
-        if (said == std::to_string(number))
-            display_ = ":" + said;
-        else
-            stop();
-    }
-    void stop() {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-        }
-        pid_ = -1;
-    }
-
-    pid_t pid_ = -1;
-    std::string display_;
-};
 
 bool tools_present() { return std::system("command -v import >/dev/null && command -v xdotool >/dev/null") == 0; }
 
@@ -176,10 +121,8 @@ protected:
         if (!tools_present()) GTEST_SKIP() << "import or xdotool missing";
         server_ = std::make_unique<XServer>();
         if (server_->display().empty()) GTEST_SKIP() << "Xvfb could not start";
-        trace_ = std::make_unique<::testing::ScopedTrace>(__FILE__, __LINE__, "display " + server_->display());
     }
     std::unique_ptr<XServer> server_;
-    std::unique_ptr<::testing::ScopedTrace> trace_;
 };
 
 }  // namespace
@@ -253,7 +196,7 @@ TEST_F(RealWindow, DialogAppearsInTheWindowAndItsKeysAndButtonsAnswer) {
             child_report("continued after No");
         },
         on_display(server_->display()));
-    EXPECT_EQ(result.status, 0) << result.stderr_text;
+    EXPECT_EQ(result.status, 0);
     expect_reports(result, {"dialog one:0", "continued after Y", "continued after Enter", "dialog full:0"});
     EXPECT_FALSE(result.reported("continued after No"));
 }
