@@ -29,6 +29,8 @@ std::string executable_directory() {
 
 bool change_directory(const std::string& dir) { return !dir.empty() && chdir(dir.c_str()) == 0; }
 
+uint32_t ticks_ms() { return SDL_GetTicks(); }
+
 void sleep_ms(uint32_t ms) {
     if (ms == 0)
         sched_yield();

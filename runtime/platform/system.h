@@ -20,6 +20,9 @@ bool change_directory(const std::string& dir);
 // Sleeps the calling thread; 0 only yields.
 void sleep_ms(uint32_t ms);
 
+// The platform's millisecond counter (wraps after about 49.7 days).
+uint32_t ticks_ms();
+
 // Local time of day in milliseconds of whole seconds for a time_t value;
 // false when the local time cannot be obtained.
 bool local_ms_of_day(long long seconds_since_epoch, uint32_t* ms_of_day);

@@ -1,8 +1,32 @@
-// Screen modes, pages and images.
+// SCREEN: screen modes, pages and the start-up text screen.
 #pragma once
 
-// Start-up, before the window system starts: the font size tables.
+#include <cstdint>
+
+struct ScreenModeState {
+    // Set after the start-up SCREEN 0 until the program first changes the
+    // screen; LOCATE may then still turn the text screen into 80x50.
+    int32_t screen_untouched = 0;
+    // WIDTH's requests for the next text screen; -1 = none.
+    int32_t pending_text_columns = -1;
+    int32_t pending_text_rows = -1;
+    int32_t pending_text_font = -1;
+};
+extern ScreenModeState screen_mode_state;
+
+// Start-up, before the window system starts: the font size tables, and an
+// empty emulated memory.
 void screen_start_tables();
 
-// Start-up: palettes, blink table, fonts and the first screen (SCREEN 0).
+// Start-up: palettes, blink table, fonts, image table and the first screen
+// (SCREEN 0); marks the screen untouched.
 void screen_start();
+
+// SCREEN mode, colour switch, active page, visual page, refresh. Passed mask:
+// bit 0 mode, bit 2 active page, bit 3 visual page; the colour switch and
+// refresh are ignored. A negative mode names an image handle to show.
+void set_screen_mode(int32_t mode, int32_t color_switch, int32_t active_page, int32_t visual_page,
+                     int32_t refresh, uint32_t passed);
+
+// Tests: every image freed, the tables and mode state back to start-up.
+void reset_screen_state();

@@ -1,0 +1,171 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "runtime/core/rounding.h"
+#include "runtime/core/runtime_control.h"
+#include "runtime/core/statement.h"
+#include "runtime/core/timer.h"
+
+namespace {
+
+struct TimerTest : ::testing::Test {
+    void SetUp() override {
+        reset_runtime_control();
+        reset_random_state();
+    }
+    void TearDown() override { reset_runtime_control(); }
+};
+
+}  // namespace
+
+TEST_F(TimerTest, PlainTimerStepsAtHalfTicks) {
+    EXPECT_EQ(timer_at(27, 0, false), 0.0);
+    EXPECT_EQ(static_cast<float>(timer_at(28, 0, false)), static_cast<float>(1 / 18.2));
+    EXPECT_FLOAT_EQ(static_cast<float>(timer_at(28, 0, false)), 0.05494506f);
+    EXPECT_EQ(static_cast<float>(timer_at(1000, 0, false)), 0.9890110f);
+    EXPECT_EQ(static_cast<float>(timer_at(1000, 0, false)), static_cast<float>(18 / 18.2));
+}
+
+TEST_F(TimerTest, NoonStepCount) {
+    uint32_t noon_plus_30 = 12 * 3600 * 1000 + 30;
+    EXPECT_EQ(timer_at(noon_plus_30, 0, false), 43200.0546875);
+    EXPECT_EQ(timer_at(noon_plus_30, 0, false), static_cast<double>(static_cast<float>(786241 / 18.2)));
+}
+
+TEST_F(TimerTest, PlainTimerIsASingle) {
+    for (uint32_t ms = 0; ms < 86400000; ms += 999983) {
+        double value = timer_at(ms, 0, false);
+        EXPECT_EQ(value, static_cast<double>(static_cast<float>(value)));
+    }
+}
+
+TEST_F(TimerTest, StepsAreFiftyFiveMillisecondsApart) {
+    // Readings 55 ms apart always differ; 10 ms apart mostly agree.
+    int equal_at_10 = 0;
+    for (uint32_t ms = 0; ms < 100000; ms += 7) {
+        EXPECT_NE(timer_at(ms, 0, false), timer_at(ms + 55, 0, false)) << ms;
+        if (timer_at(ms, 0, false) == timer_at(ms + 10, 0, false)) ++equal_at_10;
+    }
+    EXPECT_GT(equal_at_10, 100000 / 7 * 3 / 4);
+}
+
+TEST_F(TimerTest, AccuracyGivesWholeMilliseconds) {
+    EXPECT_DOUBLE_EQ(timer_at(43200030, 0.001, true), 43200.03);
+    EXPECT_DOUBLE_EQ(timer_at(1, 0.001, true), 0.001);
+    EXPECT_DOUBLE_EQ(timer_at(1500, 1, true), 2.0);  // 1.5 s ties to the even 2
+    EXPECT_DOUBLE_EQ(timer_at(2500, 1, true), 2.0);
+}
+
+TEST_F(TimerTest, AccuracyNotAboveZeroIsIllegal) {
+    EXPECT_EQ(timer_at(5000, 0, true), 0.0);
+    EXPECT_EQ(control.pending_error.load(), 5);
+    control.pending_error = 0;
+    EXPECT_EQ(timer_at(5000, -1, true), 0.0);
+    EXPECT_EQ(control.pending_error.load(), 5);
+    control.pending_error = 0;
+    EXPECT_EQ(timer_at(5000, NAN, true), 0.0);
+    EXPECT_EQ(control.pending_error.load(), 5);
+}
+
+TEST_F(TimerTest, PendingErrorGivesZero) {
+    raise_error(6);
+    EXPECT_EQ(timer_at(5000, 0, false), 0.0);
+    EXPECT_EQ(timer_value(), 0.0);
+    EXPECT_EQ(rnd_value(), 0.0f);
+    EXPECT_EQ(random_state.rnd_seed, 0x50000u);
+    randomize_statement(1234, randomize_value);
+    EXPECT_EQ(random_state.rnd_seed, 0x50000u);
+    EXPECT_EQ(control.pending_error.load(), 6);
+}
+
+TEST_F(TimerTest, MillisecondsOfDayWrapAtMidnight) {
+    EXPECT_EQ(timer_ms_of_day(5000, 1000, 0), 4000u);
+    EXPECT_EQ(timer_ms_of_day(5000, 1000, 86399000), 3000u);
+    // The platform counter wrapping keeps the unsigned difference.
+    EXPECT_EQ(timer_ms_of_day(100, 0xFFFFFF00u, 0), 356u);
+}
+
+TEST_F(TimerTest, TimerValueFollowsTheStartUpBase) {
+    control.ticks_base = 0;
+    control.ms_of_day_base = 0;
+    double first = timer_value(0.001, true);
+    EXPECT_GE(first, 0.0);
+    EXPECT_LT(first, 86400.0);
+}
+
+TEST_F(TimerTest, RndSequenceFromTheStartSeed) {
+    EXPECT_FLOAT_EQ(rnd_value(), 0.7055475f);
+    EXPECT_EQ(random_state.rnd_seed, 11837123u);
+    EXPECT_FLOAT_EQ(rnd_value(), 0.5334240f);
+    EXPECT_EQ(random_state.rnd_seed, 8949370u);
+    EXPECT_FLOAT_EQ(rnd_value(1, true), 0.5795186f);
+    EXPECT_EQ(random_state.rnd_seed, 9722709u);
+    EXPECT_FLOAT_EQ(rnd_value(), 0.2895625f);
+    EXPECT_EQ(random_state.rnd_seed, 4858052u);
+    EXPECT_FLOAT_EQ(rnd_value(), 0.3019480f);
+    EXPECT_EQ(random_state.rnd_seed, 5065847u);
+}
+
+TEST_F(TimerTest, RndZeroRepeatsAndNegativeReseeds) {
+    EXPECT_EQ(rnd_value(0, true), 0.01953125f);
+    EXPECT_EQ(rnd_value(0, true), 0.01953125f);
+    EXPECT_FLOAT_EQ(rnd_value(), 0.7055475f);
+    EXPECT_FLOAT_EQ(rnd_value(-1, true), 0.2240070f);
+    EXPECT_FLOAT_EQ(rnd_value(-1, true), 0.2240070f);
+    EXPECT_FLOAT_EQ(rnd_value(0, true), 0.2240070f);
+    // An absent argument is 1 even when the value handed over is 0.
+    EXPECT_NE(rnd_value(0, false), 0.2240070f);
+}
+
+TEST_F(TimerTest, RndStaysBelowOne) {
+    for (int i = 0; i < 100000; ++i) {
+        float value = rnd_value();
+        ASSERT_GE(value, 0.0f);
+        ASSERT_LT(value, 1.0f);
+    }
+}
+
+TEST_F(TimerTest, RandomizeKeepsTheLowByte) {
+    random_state.rnd_seed = 0x1234AB;
+    randomize_statement(1.0, randomize_value);  // high word 0x3FF00000
+    EXPECT_EQ(random_state.rnd_seed, ((0x3FF00000u ^ 0x3FF0u) & 0xFFFF) << 8 | 0xAB);
+    random_state.rnd_seed = 0x1234AB;
+    randomize_statement(1.0, randomize_using);  // low byte of the start seed
+    EXPECT_EQ(random_state.rnd_seed, ((0x3FF00000u ^ 0x3FF0u) & 0xFFFF) << 8 | 0x00);
+    uint32_t before = random_state.rnd_seed;
+    randomize_statement(5.0, 0);
+    EXPECT_EQ(random_state.rnd_seed, before);
+}
+
+TEST_F(TimerTest, RandomizeUsingRestartsTheSequence) {
+    randomize_statement(42.0, randomize_using);
+    float first = rnd_value();
+    float second = rnd_value();
+    randomize_statement(42.0, randomize_using);
+    EXPECT_EQ(rnd_value(), first);
+    EXPECT_EQ(rnd_value(), second);
+}
+
+TEST(Rounding, NearestWithTiesToEven) {
+    EXPECT_EQ(round_to_int64(0.5L), 0);
+    EXPECT_EQ(round_to_int64(1.5L), 2);
+    EXPECT_EQ(round_to_int64(-1.5L), -2);
+    EXPECT_EQ(round_to_int64(2.5L), 2);
+    EXPECT_EQ(round_to_int64(-2.5L), -2);
+    EXPECT_EQ(round_to_int64(2.5000001L), 3);
+    EXPECT_EQ(round_to_int32(3.5), 4);
+    EXPECT_EQ(round_to_int32(-2.5), -2);
+    EXPECT_EQ(round_to_int32(2.4999999), 2);
+    EXPECT_EQ(round_to_int32(2147483647.0), 2147483647);
+    EXPECT_EQ(round_to_int32(-2147483648.0), INT32_MIN);
+    EXPECT_EQ(round_to_int64(9007199254740993.0L), 9007199254740993LL);
+}
+
+TEST(Rounding, OutOfRangeIsTheIndefiniteInteger) {
+    EXPECT_EQ(round_to_int32(2147483647.5), INT32_MIN);
+    EXPECT_EQ(round_to_int32(1e20), INT32_MIN);
+    EXPECT_EQ(round_to_int32(NAN), INT32_MIN);
+    EXPECT_EQ(round_to_int64(1e30L), INT64_MIN);
+    EXPECT_EQ(round_to_int64(static_cast<long double>(NAN)), INT64_MIN);
+}
