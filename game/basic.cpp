@@ -3,6 +3,11 @@
 #include <cstring>
 
 #include "game/pending_runtime.h"
+#include "runtime/core/number_text.h"
+#include "runtime/core/rounding.h"
+#include "runtime/core/strings.h"
+#include "runtime/core/timer.h"
+#include "runtime/screen/screen_mode.h"
 
 namespace {
 

@@ -109,12 +109,7 @@ Screen bomb_neutralised() {
     statement(938, [] { color(10); });
     statement(939, [] { print({text("Bomb neutralised")}); });
     statement(940, [] { play("o2l10abdad"); });
-    statement(941, [] { game.difficulty_factor = 0; });
-    if (condition(942, [] { return game.easy_bonus_seconds == 0; })) statement(942, [] { game.difficulty_factor = 1; });
-    if (condition(943, [] { return game.hard_mode == 1; })) statement(943, [] { game.difficulty_factor = 2; });
-    if (condition(944, [] { return game.lives_setting == 3; })) statement(944, [] { game.lives_factor = 3; });
-    if (condition(945, [] { return game.lives_setting == 5; })) statement(945, [] { game.lives_factor = 2; });
-    if (condition(946, [] { return game.lives_setting == 9; })) statement(946, [] { game.lives_factor = 1; });
+    set_bonus_factors();
     statement(947, [] { game.score = bomb_bonus(remaining_seconds()) + game.score; });
     statement(948, [] { game.level = game.level + 1; });
     if (condition(949, [] { return game.practice == 1; })) {
@@ -160,6 +155,15 @@ double remaining_seconds() {
     double elapsed_s = timer() - static_cast<double>(game.level_start_time);
     if (elapsed_s < 0) elapsed_s += seconds_per_day;
     return static_cast<double>(game.time_limit) - elapsed_s;
+}
+
+void set_bonus_factors() {
+    statement(941, [] { game.difficulty_factor = 0; });
+    if (condition(942, [] { return game.easy_bonus_seconds == 0; })) statement(942, [] { game.difficulty_factor = 1; });
+    if (condition(943, [] { return game.hard_mode == 1; })) statement(943, [] { game.difficulty_factor = 2; });
+    if (condition(944, [] { return game.lives_setting == 3; })) statement(944, [] { game.lives_factor = 3; });
+    if (condition(945, [] { return game.lives_setting == 5; })) statement(945, [] { game.lives_factor = 2; });
+    if (condition(946, [] { return game.lives_setting == 9; })) statement(946, [] { game.lives_factor = 1; });
 }
 
 float bomb_bonus(double remaining_s) {

@@ -24,6 +24,10 @@ Screen play_step();
 // a negative difference gets the day's 86,400 s added.
 double remaining_seconds();
 
+// difficulty_factor (0 Easy, 1 Normal, 2 Hard) and lives_factor (3, 2, 1 for
+// 3, 5, 9 lives) from the menu's options, for the bonus.
+void set_bonus_factors();
+
 // The bonus of a neutralised bomb for the remaining seconds, with the
 // difficulty and the lives of the menu.
 float bomb_bonus(double remaining_s);
