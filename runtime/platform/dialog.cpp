@@ -6,6 +6,7 @@
 #include "runtime/core/lifecycle.h"
 #include "runtime/core/runtime_control.h"
 #include "runtime/platform/system.h"
+#include "runtime/screen/present.h"
 
 DialogState dialog_state;
 
@@ -30,7 +31,8 @@ bool answer_from_key(SDLKey key, DialogButtons buttons, DialogAnswer* answer) {
 }
 
 // Without a main loop to answer it (start-up, or the main thread itself asks),
-// the dialog reads events here. A closed window ends the process.
+// the dialog reads events here, and the main thread presents it itself. A
+// closed window ends the process.
 DialogAnswer wait_on_own_events() {
     if (SDL_WasInit(SDL_INIT_VIDEO) == 0) {
         std::fprintf(stderr, "%s: %s\n", dialog_state.caption, dialog_state.text);
@@ -43,12 +45,27 @@ DialogAnswer wait_on_own_events() {
             if (event.type == SDL_QUIT) end_process_now();
             dialog_handle_event(event);
         }
+        if (on_main_thread()) present_display();
         sleep_ms(10);
     }
     return static_cast<DialogAnswer>(dialog_state.answer.load());
 }
 
+int click_area_at(int x, int y) {
+    for (int i = 0; i < dialog_state.click_area_count.load(); ++i) {
+        const DialogClickArea& area = dialog_state.click_areas[i];
+        if (x >= area.x && y >= area.y && x < area.x + area.width && y < area.y + area.height) return i;
+    }
+    return -1;
+}
+
 }  // namespace
+
+void set_dialog_click_areas(const DialogClickArea* areas, int count) {
+    count = count < 0 ? 0 : count > 2 ? 2 : count;
+    for (int i = 0; i < count; ++i) dialog_state.click_areas[i] = areas[i];
+    dialog_state.click_area_count = count;
+}
 
 void answer_dialog(DialogAnswer answer) {
     int open = 1;
@@ -64,9 +81,17 @@ bool dialog_handle_event(const SDL_Event& event) {
         if (answer_from_key(event.key.keysym.sym, dialog_state.buttons, &answer)) answer_dialog(answer);
         return true;
     }
-    case SDL_KEYUP:
     case SDL_MOUSEBUTTONDOWN:
+        if (event.button.button == SDL_BUTTON_LEFT) dialog_state.pressed_area = click_area_at(event.button.x, event.button.y);
+        return true;
     case SDL_MOUSEBUTTONUP:
+        if (event.button.button == SDL_BUTTON_LEFT) {
+            int area = click_area_at(event.button.x, event.button.y);
+            if (area >= 0 && area == dialog_state.pressed_area) answer_dialog(dialog_state.click_areas[area].answer);
+            dialog_state.pressed_area = -1;
+        }
+        return true;
+    case SDL_KEYUP:
         return true;
     default:
         return false;
@@ -78,6 +103,8 @@ DialogAnswer show_dialog(const char* caption, const char* text, DialogButtons bu
     std::snprintf(dialog_state.text, sizeof dialog_state.text, "%s", text);
     dialog_state.buttons = buttons;
     dialog_state.answer = 0;
+    dialog_state.click_area_count = 0;
+    dialog_state.serial.fetch_add(1);
     dialog_state.phase = 1;
     DialogAnswer answer;
     if (!on_program_thread() || control.threads_started.load() == 0) {

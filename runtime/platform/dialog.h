@@ -16,12 +16,29 @@
 enum class DialogButtons { ok, yes_no };
 enum class DialogAnswer { ok, yes, no };
 
+// Where a button lies in the window surface, as the presentation drew it.
+struct DialogClickArea {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+    DialogAnswer answer = DialogAnswer::ok;
+};
+
 struct DialogState {
     std::atomic<int> phase{0};  // 0 closed, 1 open and waiting, 2 answered
     char caption[64] = {};
     char text[256] = {};
     DialogButtons buttons = DialogButtons::ok;
     std::atomic<int> answer{0};  // a DialogAnswer once phase is 2
+    std::atomic<unsigned> serial{0};  // counts the dialogs shown, so a new one is told from the last
+
+    // Main thread only: the buttons of the drawn dialog, and the one the left
+    // mouse button went down on (-1 none). A click answers when the button
+    // comes up over the same one.
+    DialogClickArea click_areas[2];
+    std::atomic<int> click_area_count{0};
+    int pressed_area = -1;
 };
 
 extern DialogState dialog_state;
@@ -39,3 +56,6 @@ bool dialog_handle_event(const SDL_Event& event);
 
 // Answers the open dialog (the presentation uses it for mouse clicks).
 void answer_dialog(DialogAnswer answer);
+
+// Main thread, after drawing the dialog: where its buttons are.
+void set_dialog_click_areas(const DialogClickArea* areas, int count);
