@@ -7,7 +7,9 @@
 #include "runtime/core/rounding.h"
 #include "runtime/core/strings.h"
 #include "runtime/core/timer.h"
+#include "runtime/screen/present.h"
 #include "runtime/screen/screen_mode.h"
+#include "runtime/sound/play.h"
 
 namespace {
 
@@ -70,9 +72,9 @@ void print(std::initializer_list<StringDescriptor*> items, bool newline) {
 
 void paint(float x, float y, float fill) { paint_fill(x, y, static_cast<uint32_t>(whole(fill)), 0, nullptr, second_argument); }
 
-void play(StringDescriptor* tune) { play_statement(tune); }
+void play(StringDescriptor* tune) { play_bytes(string_text(tune)); }
 
-void play(const char* tune) { play_statement(text(tune)); }
+void play(const char* tune) { play_bytes(tune); }
 
 void fullscreen_switch(int how) { set_fullscreen(how); }
 

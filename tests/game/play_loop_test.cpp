@@ -10,6 +10,7 @@
 #include "game/level_data.h"
 #include "game/level_mechanics.h"
 #include "game/level_setup.h"
+#include "game/level_picture.h"
 #include "game/screens.h"
 
 namespace {
@@ -313,20 +314,7 @@ void setup_cases() {
     for (int level = 1; level <= level_count; ++level) {
         game.level = static_cast<float>(level);
         start_level();
-        const LevelLayout& layout = level_layout(level);
-        uint8_t expected[24][32] = {};
-        for (int col = 1; col <= maze_width; ++col) {
-            expected[1][col] = layout.border_top;
-            expected[23][col] = layout.border_bottom;
-            for (int row = 2; row <= 22; ++row) expected[row][col] = layout.rows[row - 2][col - 1];
-        }
-        for (int i = 0; i < layout.item_count; ++i) expected[layout.items[i].row][layout.items[i].col] = layout.items[i].code;
-        for (int i = 0; i < layout.start_draw_count; ++i) {
-            if (layout.start_draw[i] == StartDraw::bomb) expected[layout.bomb_row][layout.bomb_col] = bomb_code;
-            if (layout.start_draw[i] == StartDraw::hero) expected[layout.hero_row][layout.hero_col] = hero_code;
-            if (layout.start_draw[i] == StartDraw::enemy1) expected[layout.enemy1_row][layout.enemy1_col] = layout.enemy_glyph;
-        }
-        if (layout.bomb_after_time_limit) expected[layout.bomb_row][layout.bomb_col] = bomb_code;
+        const LevelPicture expected = expected_level_picture(level);
         int differences = 0;
         for (int row = 1; row <= 23; ++row)
             for (int col = 1; col <= maze_width; ++col)
