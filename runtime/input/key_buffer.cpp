@@ -1,0 +1,60 @@
+#include "runtime/input/key_buffer.h"
+
+#include "runtime/core/emulated_memory.h"
+#include "runtime/core/statement.h"
+#include "runtime/platform/system.h"
+
+namespace {
+
+uint8_t next_slot(uint8_t slot) {
+    slot = static_cast<uint8_t>(slot + 2);
+    return slot >= key_buffer_end ? key_buffer_first : slot;
+}
+
+}  // namespace
+
+void empty_keyboard_buffer() {
+    emulated_memory[key_buffer_head_offset + 1] = 0;
+    emulated_memory[key_buffer_tail_offset + 1] = 0;
+    store_memory_byte_release(key_buffer_head_offset, key_buffer_first);
+    store_memory_byte_release(key_buffer_tail_offset, key_buffer_first);
+}
+
+bool append_key_entry(uint8_t character, uint8_t scan) {
+    uint8_t tail = load_memory_byte_acquire(key_buffer_tail_offset);
+    uint8_t head = load_memory_byte_acquire(key_buffer_head_offset);
+    // A tail outside the ring (memory written by something else) is put back
+    // at the start instead of writing beyond the entries.
+    if (tail < key_buffer_first || tail >= key_buffer_end || (tail & 1) != 0) tail = key_buffer_first;
+    uint8_t next = next_slot(tail);
+    if (next == head) return false;
+    emulated_memory[0x400 + tail] = character;
+    emulated_memory[0x401 + tail] = scan;
+    store_memory_byte_release(key_buffer_tail_offset, next);
+    return true;
+}
+
+int keyboard_buffer_count() {
+    int head = load_memory_byte_acquire(key_buffer_head_offset);
+    int tail = load_memory_byte_acquire(key_buffer_tail_offset);
+    int entries = (key_buffer_end - key_buffer_first) / 2;
+    return ((tail - head) / 2 + entries) % entries;
+}
+
+int inkey_bytes(uint8_t out[2]) {
+    if (error_pending()) return 0;
+    sleep_ms(0);
+    uint8_t head = load_memory_byte_acquire(key_buffer_head_offset);
+    uint8_t tail = load_memory_byte_acquire(key_buffer_tail_offset);
+    if (head == tail) return 0;
+    if (head < key_buffer_first || head >= key_buffer_end || (head & 1) != 0) {
+        store_memory_byte_release(key_buffer_head_offset, tail);
+        return 0;
+    }
+    uint8_t character = emulated_memory[0x400 + head];
+    uint8_t scan = emulated_memory[0x401 + head];
+    store_memory_byte_release(key_buffer_head_offset, next_slot(head));
+    out[0] = character;
+    out[1] = scan;
+    return character != 0 || scan == 0 ? 1 : 2;
+}

@@ -1,0 +1,36 @@
+// The BIOS keyboard ring in emulated memory, and INKEY$.
+//
+// | offset        | content                                             |
+// |---------------|-----------------------------------------------------|
+// | 0x41A         | head: offset from 0x400 of the oldest entry         |
+// | 0x41C         | tail: offset from 0x400 where the next entry goes   |
+// | 0x41E..0x43D  | 16 entries: character code, then scan code          |
+//
+// Head and tail step 0x1E, 0x20, ..., 0x3C and wrap to 0x1E. Head equal to
+// tail means empty, so the ring holds at most 15 keys: the sixteenth would
+// make it look empty again. Single producer (the main thread moves the tail)
+// and single consumer (the program thread moves the head); each side
+// publishes its byte with release ordering after writing or reading the entry.
+#pragma once
+
+#include <cstdint>
+
+constexpr uint32_t key_buffer_head_offset = 0x41A;
+constexpr uint32_t key_buffer_tail_offset = 0x41C;
+constexpr uint8_t key_buffer_first = 0x1E;
+constexpr uint8_t key_buffer_end = 0x3E;  // one past the last entry
+constexpr int key_buffer_capacity = 15;
+
+// Start-up: head and tail words both 0x001E.
+void empty_keyboard_buffer();
+
+// Main thread: appends one entry; false (and nothing written) when full.
+bool append_key_entry(uint8_t character, uint8_t scan);
+
+// Number of entries waiting.
+int keyboard_buffer_count();
+
+// INKEY$ over plain bytes, on the program thread: yields once, then takes
+// the oldest entry. Returns 0 (empty or an error pending), 1 for an ordinary
+// key (out[0]) or 2 for an extended key (0, scan).
+int inkey_bytes(uint8_t out[2]);
