@@ -7,6 +7,8 @@
 #include "runtime/core/rounding.h"
 #include "runtime/core/strings.h"
 #include "runtime/core/timer.h"
+#include "runtime/input/joystick.h"
+#include "runtime/input/key_buffer.h"
 #include "runtime/screen/present.h"
 #include "runtime/screen/screen_mode.h"
 #include "runtime/sound/play.h"
@@ -82,4 +84,11 @@ void let_text(StringDescriptor* variable, StringDescriptor* value) { assign_stri
 
 StringDescriptor* new_text_variable() { return new_string(0, false); }
 
-void read_key(StringDescriptor* variable) { assign_string(variable, inkey()); }
+// INKEY$: the oldest key of the BIOS buffer as a temporary of 0, 1 or 2 bytes.
+void read_key(StringDescriptor* variable) {
+    uint8_t bytes[2];
+    int length = inkey_bytes(bytes);
+    StringDescriptor* key = new_string(static_cast<uint32_t>(length), true);
+    if (length > 0 && key) std::memcpy(key->data, bytes, static_cast<size_t>(length));
+    assign_string(variable, key);
+}

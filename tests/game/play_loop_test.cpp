@@ -15,6 +15,12 @@
 
 namespace {
 
+ChildOptions long_child() {
+    ChildOptions options;
+    options.timeout_ms = 60000;
+    return options;
+}
+
 // A board of its own for each case: cleared screen, silent chasers.
 void fresh_board(float hero_row, float hero_col) {
     statement(1, [] { cls(); });
@@ -241,7 +247,7 @@ void contact_cases() {
 }  // namespace
 
 TEST(PlayStep, ContactsAreCheckedEnemyThenBombThenTrap) {
-    ChildResult result = run_runtime_child(contact_cases, {.timeout_ms = 60000});
+    ChildResult result = run_runtime_child(contact_cases, long_child());
     expect_clean_end(result);
     EXPECT_EQ(reported_value(result, "enemy_first.next"), static_cast<int>(Screen::level_setup));
     EXPECT_EQ(reported_value(result, "enemy_first.lives"), 2);
@@ -353,7 +359,7 @@ void setup_cases() {
 }  // namespace
 
 const ChildResult& setup_result() {
-    static const ChildResult result = run_runtime_child(setup_cases, {.timeout_ms = 60000});
+    static const ChildResult result = run_runtime_child(setup_cases, long_child());
     return result;
 }
 
