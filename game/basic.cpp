@@ -11,6 +11,7 @@
 #include "runtime/input/key_buffer.h"
 #include "runtime/screen/present.h"
 #include "runtime/screen/screen_mode.h"
+#include "runtime/screen/text_output.h"
 #include "runtime/sound/play.h"
 
 namespace {
@@ -52,7 +53,7 @@ void screen_mode(float mode) { set_screen_mode(whole(mode), 0, 0, 0, 0, first_ar
 
 void cls() { cls_statement(0, 0, 0); }
 
-void color(float fg) { color_statement(static_cast<uint32_t>(whole(fg)), 0, 0, first_argument); }
+void color(float fg) { color_statement(whole(fg), 0, 0, first_argument); }
 
 void locate(float row, float col) { locate_statement(whole(row), whole(col), 0, 0, 0, row_and_column); }
 

@@ -200,7 +200,10 @@ Screen main_menu() {
         }
         // Both sides are evaluated, as the language's AND does: the button is
         // read on every pass, also while the joystick option is off.
-        if (condition(158, [] { return (game.joystick_enabled == 1) & (strig(0) != 0); })) {
+        if (condition(158, [] {
+                bool button = strig(0) != 0;
+                return game.joystick_enabled == 1 && button;
+            })) {
             statement(158, [] { game.practice = 0; });
             statement(158, [] { game.level = 1; });
             statement(158, [] { game.lives_left = game.lives_setting; });
@@ -284,7 +287,12 @@ Screen joystick_calibration() {
         if (condition(69, [] { return game.stick_y < game.y_min; })) statement(69, [] { game.y_min = game.stick_y; });
         if (condition(70, [] { return game.stick_y > game.y_max; })) statement(70, [] { game.y_max = game.stick_y; });
         statement(71, [] { read_key(game.key); });
-        if (condition(72, [] { return key_is("5") | (strig(0) != 0); })) break;
+        // The button is read whatever the key, as the language's OR evaluates both sides.
+        if (condition(72, [] {
+                bool button = strig(0) != 0;
+                return key_is("5") || button;
+            }))
+            break;
     }
     statement(73, [] { game.x_min = game.x_min + 10; });
     statement(73, [] { game.y_min = game.y_min + 10; });
