@@ -1,6 +1,6 @@
 #include "runtime/core/number_text.h"
 
-#include <cinttypes>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -29,24 +29,42 @@ constexpr ExponentLayout double_layout{16, 18, 15, -17, 'D'};
 
 // Formats value with "% .<digits-1>E" and widens a two-digit exponent to
 // three digits, so that the exponent always starts at the same position.
+// (to_chars gives the same correctly rounded digits as the C library's E
+// conversion, several times faster; the layout is rebuilt here.)
 void format_exponent(double value, int digits, char* out) {
-    int length = std::snprintf(out, 40, "% .*E", digits - 1, value);
-    int expected = digits + 7;  // sign, digit, ".", digits - 1, "E", sign, three digits
-    if (length == expected - 1) {
-        std::memmove(out + expected - 2, out + expected - 3, 3);
-        out[expected - 3] = '0';
-    }
+    char digits_text[40];
+    auto [end, status] = std::to_chars(digits_text, digits_text + sizeof digits_text, std::fabs(value),
+                                       std::chars_format::scientific, digits - 1);
+    (void)status;
+    out[0] = std::signbit(value) ? '-' : ' ';
+    // "d.dddddde+XX": the mantissa, then the exponent's sign and digits.
+    std::memcpy(out + 1, digits_text, static_cast<size_t>(digits + 1));
+    int at = digits + 2;
+    out[at] = 'E';
+    const char* exponent = digits_text + digits + 2;
+    out[at + 1] = exponent[0];
+    int exponent_digits = static_cast<int>(end - exponent) - 1;
+    out[at + 2] = exponent_digits == 3 ? exponent[1] : '0';
+    out[at + 3] = exponent[exponent_digits - 1];
+    out[at + 4] = exponent[exponent_digits];
+    out[at + 5] = 0;
+}
+
+// "% .<decimals>f": a space before non-negative values.
+int format_fixed(double value, int decimals, char* out) {
+    out[0] = std::signbit(value) ? '-' : ' ';
+    auto [end, status] = std::to_chars(out + 1, out + 40, std::fabs(value), std::chars_format::fixed, decimals);
+    (void)status;
+    return static_cast<int>(end - out);
 }
 
 int number_text(double value, const ExponentLayout& layout, char* out) {
-    char text[48];
-    format_exponent(value, layout.digits, text);
     if (!std::isfinite(value)) {
         // Infinities and NaN have no digits to count: their E text stands.
-        int length = static_cast<int>(std::strlen(text));
-        std::memcpy(out, text, static_cast<size_t>(length));
-        return length;
+        return std::snprintf(out, 40, "% .*E", layout.digits - 1, value);
     }
+    char text[48];
+    format_exponent(value, layout.digits, text);
     if (layout.letter == 'D' && text[layout.exponent_at - 1] == '9') {
         // A sixteenth digit 9 is representation noise (a run of nines): keep
         // fifteen digits and a zero.
@@ -70,7 +88,7 @@ int number_text(double value, const ExponentLayout& layout, char* out) {
     if (exponent <= layout.fixed_limit && exponent - count >= layout.small_limit) {
         int decimals = count - exponent - 1;
         if (decimals < 0) decimals = 0;
-        int length = std::snprintf(out, 40, "% .*f", decimals, value);
+        int length = format_fixed(value, decimals, out);
         if (out[1] == '0') {
             // Values below 1 are written without the zero before the point.
             std::memmove(out + 1, out + 2, static_cast<size_t>(length - 1));
@@ -99,13 +117,13 @@ StringDescriptor* empty_result() { return temp_literal(nullptr, 0); }
 template <class Integer>
 StringDescriptor* integer_result(Integer value, uint32_t room) {
     if (error_pending()) return empty_result();
+    // "% i" for signed values, " %u" for unsigned ones: a space or a minus.
     char text[32];
-    int length;
-    if constexpr (std::is_signed_v<Integer>)
-        length = std::snprintf(text, sizeof text, "% " PRId64, static_cast<int64_t>(value));
-    else
-        length = std::snprintf(text, sizeof text, " %" PRIu64, static_cast<uint64_t>(value));
-    return text_result(text, length, room);
+    text[0] = value < 0 ? '-' : ' ';
+    char* first = text + (value < 0 ? 0 : 1);
+    auto [end, status] = std::to_chars(first, text + sizeof text, value);
+    (void)status;
+    return text_result(text, static_cast<int>(end - text), room);
 }
 
 }  // namespace

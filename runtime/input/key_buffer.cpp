@@ -2,6 +2,7 @@
 
 #include "runtime/core/emulated_memory.h"
 #include "runtime/core/statement.h"
+#include "runtime/core/strings.h"
 #include "runtime/platform/system.h"
 
 namespace {
@@ -57,4 +58,12 @@ int inkey_bytes(uint8_t out[2]) {
     out[0] = character;
     out[1] = scan;
     return character != 0 || scan == 0 ? 1 : 2;
+}
+
+StringDescriptor* inkey() {
+    uint8_t bytes[2];
+    int length = inkey_bytes(bytes);
+    StringDescriptor* result = new_string(static_cast<uint32_t>(length), true);
+    for (int i = 0; i < length; ++i) result->data[i] = bytes[i];
+    return result;
 }

@@ -15,6 +15,8 @@
 
 #include <cstdint>
 
+struct StringDescriptor;
+
 constexpr uint32_t key_buffer_head_offset = 0x41A;
 constexpr uint32_t key_buffer_tail_offset = 0x41C;
 constexpr uint8_t key_buffer_first = 0x1E;
@@ -34,3 +36,7 @@ int keyboard_buffer_count();
 // the oldest entry. Returns 0 (empty or an error pending), 1 for an ordinary
 // key (out[0]) or 2 for an extended key (0, scan).
 int inkey_bytes(uint8_t out[2]);
+
+// INKEY$: the same as a temporary string of 0, 1 or 2 bytes (up arrow:
+// CHR$(0) + "H").
+StringDescriptor* inkey();

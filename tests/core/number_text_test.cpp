@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -95,6 +96,52 @@ TEST(SingleText, RandomSinglesReadBackToTheSameSevenDigits) {
         if (value == 0) ASSERT_EQ(back, 0.0) << text;
         else ASSERT_STREQ(seven_back, seven_value) << text;
         ++checked;
+    }
+}
+
+namespace {
+
+// The rules for singles written out with the C library's conversions.
+std::string reference_single(float x) {
+    char e[32];
+    std::snprintf(e, sizeof e, "% .6E", static_cast<double>(x));
+    std::string text = e;
+    if (text.size() == 13) text.insert(11, "0");
+    int count = 7;
+    for (int at = 8; at >= 1; --at) {
+        if (at == 2) continue;
+        if (text[static_cast<size_t>(at)] != '0') break;
+        --count;
+    }
+    if (count == 0) return " 0";
+    int exponent = std::atoi(text.c_str() + 11) * (text[10] == '-' ? -1 : 1);
+    if (exponent <= 6 && exponent - count >= -8) {
+        char f[48];
+        std::snprintf(f, sizeof f, "% .*f", std::max(count - exponent - 1, 0), static_cast<double>(x));
+        std::string fixed = f;
+        if (fixed[1] == '0') fixed.erase(1, 1);
+        return fixed;
+    }
+    std::string result = text.substr(0, count == 1 ? 2 : static_cast<size_t>(count + 2));
+    result += text.substr(9, 2);
+    result += text.substr(std::abs(exponent) <= 99 ? 12 : 11);
+    return result;
+}
+
+}  // namespace
+
+TEST(SingleText, AgreesWithTheCLibraryConversions) {
+    std::mt19937 random(777);
+    std::uniform_int_distribution<uint32_t> bits;
+    std::uniform_real_distribution<float> small(-100000.0f, 100000.0f);
+    for (int i = 0; i < 200000; ++i) {
+        uint32_t pattern = bits(random);
+        float value;
+        std::memcpy(&value, &pattern, sizeof value);
+        if (i % 2) value = small(random);
+        if (i % 3 == 0) value = std::round(value);
+        if (!std::isfinite(value)) continue;
+        ASSERT_EQ(single(value), reference_single(value)) << value;
     }
 }
 
