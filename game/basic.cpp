@@ -85,11 +85,4 @@ void let_text(StringDescriptor* variable, StringDescriptor* value) { assign_stri
 
 StringDescriptor* new_text_variable() { return new_string(0, false); }
 
-// INKEY$: the oldest key of the BIOS buffer as a temporary of 0, 1 or 2 bytes.
-void read_key(StringDescriptor* variable) {
-    uint8_t bytes[2];
-    int length = inkey_bytes(bytes);
-    StringDescriptor* key = new_string(static_cast<uint32_t>(length), true);
-    if (length > 0 && key) std::memcpy(key->data, bytes, static_cast<size_t>(length));
-    assign_string(variable, key);
-}
+void read_key(StringDescriptor* variable) { assign_string(variable, inkey()); }

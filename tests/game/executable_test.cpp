@@ -14,9 +14,9 @@ const std::string menu_line_a = "A- Play";
 bool on_menu(const TextScreen& screen) { return screen.shows(9, 15, menu_line_a) && screen.shows(17, 15, "F- Exit"); }
 
 // Starts a display and the game on it, or skips the test.
-#define START_GAME(session, display)                                                      \
+#define START_GAME(session)                                                               \
     do {                                                                                  \
-        if (!(session).start_server(display)) GTEST_SKIP() << "Xvfb cannot start here";   \
+        if (!(session).start_server()) GTEST_SKIP() << "Xvfb cannot start here";          \
         ASSERT_TRUE((session).start_game(game_executable())) << "no window appeared";     \
     } while (0)
 
@@ -36,7 +36,7 @@ bool shows_level(const TextScreen& screen, int level) {
 
 TEST(Executable, SplashTitleAndMenuAppearInOrderAndMenuKeysChangeTheirLines) {
     XSession session;
-    START_GAME(session, 61);
+    START_GAME(session);
     TextScreen screen;
     ASSERT_TRUE(session.wait_for(screen, [](const TextScreen& s) { return s.shows(10, 12, "MIRANEX"); }, 10000));
     EXPECT_FALSE(on_menu(screen));
@@ -111,7 +111,7 @@ TEST(Executable, SplashTitleAndMenuAppearInOrderAndMenuKeysChangeTheirLines) {
 
 TEST(Executable, ClosingTheWindowEndsWithStatusZero) {
     XSession session;
-    START_GAME(session, 62);
+    START_GAME(session);
     TextScreen screen;
     ASSERT_TRUE(session.wait_for(screen, [](const TextScreen& s) { return s.shows(10, 12, "MIRANEX"); }, 10000));
     ASSERT_TRUE(session.close_window());
@@ -120,7 +120,7 @@ TEST(Executable, ClosingTheWindowEndsWithStatusZero) {
 
 TEST(Executable, HeroStopsAtWallsAndDoorsAndDiesBesideATrap) {
     XSession session;
-    START_GAME(session, 63);
+    START_GAME(session);
     TextScreen screen;
     ASSERT_TRUE(session.wait_for(screen, on_menu, 20000));
     session.key("c");  // silent chasers keep the steps quick
@@ -184,18 +184,18 @@ void check_levels(XSession& session, int first, int last) {
 
 TEST(Executable, PracticeKeysOneToThreeDrawTheirLevels) {
     XSession session;
-    START_GAME(session, 64);
+    START_GAME(session);
     check_levels(session, 1, 3);
 }
 
 TEST(Executable, PracticeKeysFourToSixDrawTheirLevels) {
     XSession session;
-    START_GAME(session, 65);
+    START_GAME(session);
     check_levels(session, 4, 6);
 }
 
 TEST(Executable, PracticeKeysSevenToNineDrawTheirLevels) {
     XSession session;
-    START_GAME(session, 66);
+    START_GAME(session);
     check_levels(session, 7, 9);
 }

@@ -9,7 +9,6 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <signal.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -106,30 +105,30 @@ inline bool decode_screen(const std::string& ppm, TextScreen& screen) {
 
 class XSession {
 public:
-    // Starts Xvfb on display and waits for its socket; false when it cannot run.
-    bool start_server(int display_number) {
-        display_ = ":" + std::to_string(display_number);
-        std::string socket = "/tmp/.X11-unix/X" + std::to_string(display_number);
-        unlink(socket.c_str());
+    // Starts an Xvfb of the test's own: the server picks a free display
+    // number itself (-displayfd), so tests and other users of the machine
+    // never meet on one. False when it cannot run.
+    bool start_server() {
+        int number_pipe[2];
+        if (pipe(number_pipe) != 0) return false;
         server_ = fork();
         if (server_ == 0) {
-            int null_fd = open("/dev/null", 1);
+            close(number_pipe[0]);
+            int null_fd = open("/dev/null", O_WRONLY);
             dup2(null_fd, 1);
             dup2(null_fd, 2);
-            execlp("Xvfb", "Xvfb", display_.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp", nullptr);
+            std::string fd_text = std::to_string(number_pipe[1]);
+            execlp("Xvfb", "Xvfb", "-displayfd", fd_text.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp", nullptr);
             _exit(127);
         }
-        struct stat info;
-        for (int i = 0; i < 100; ++i) {
-            if (stat(socket.c_str(), &info) == 0) return true;
-            int status;
-            if (waitpid(server_, &status, WNOHANG) == server_) {
-                server_ = -1;
-                return false;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        return false;
+        close(number_pipe[1]);
+        std::string number;
+        char c;
+        while (read(number_pipe[0], &c, 1) == 1 && c != '\n') number += c;
+        close(number_pipe[0]);
+        if (number.empty()) return false;
+        display_ = ":" + number;
+        return true;
     }
 
     // Starts the program on the display (silent audio) and finds its window.
@@ -138,7 +137,7 @@ public:
         if (game_ == 0) {
             setenv("DISPLAY", display_.c_str(), 1);
             setenv("SDL_AUDIODRIVER", "dummy", 1);
-            unsetenv("SDL_VIDEODRIVER");
+            setenv("SDL_VIDEODRIVER", "x11", 1);  // never a text-mode fallback
             execl(executable.c_str(), executable.c_str(), nullptr);
             _exit(127);
         }
@@ -190,7 +189,14 @@ public:
     }
 
     bool screenshot(TextScreen& screen) const {
-        return decode_screen(run_output("DISPLAY=" + display_ + " import -window " + window_ + " ppm:- 2>/dev/null"), screen);
+        if (!decode_screen(capture(window_), screen)) return false;
+        // In full screen SDL shows the picture in a window of its own that
+        // covers the display; the named window stays black behind it.
+        return screen.width < 640 || decode_screen(capture("root"), screen);
+    }
+
+    std::string capture(const std::string& window) const {
+        return run_output("DISPLAY=" + display_ + " import -window " + window + " -depth 8 ppm:- 2>/dev/null");
     }
 
     // Screenshots until wanted holds or timeout_ms passes; the last one stays in screen.
