@@ -6,7 +6,9 @@
 #include <limits>
 
 #include "runtime/core/emulated_memory.h"
+#include "runtime/core/rounding.h"
 #include "runtime/core/statement.h"
+#include "runtime/core/strings.h"
 #include "runtime/sound/sound_queue.h"
 #include "runtime/sound/sound_table.h"
 #include "runtime/sound/tone.h"
@@ -107,7 +109,7 @@ bool read_variable(uint8_t type, uint16_t offset, int64_t& number) {
         return true;
     }
     if (!(real >= lowest && real <= highest)) return false;  // also rejects not-a-number
-    number = static_cast<int64_t>(std::nearbyint(real));      // ties to even
+    number = round_to_int64(real);                              // ties to even
     return true;
 }
 
@@ -360,4 +362,12 @@ void play_bytes(std::string_view text) {
         int32_t marker = make_sound(std::vector<uint8_t>(wait_marker_bytes, 0));
         if (marker != 0) queue_sound_and_wait(marker);
     }
+}
+
+void play_statement(const StringDescriptor* music) {
+    if (!music) {
+        play_bytes({});
+        return;
+    }
+    play_bytes(std::string_view(reinterpret_cast<const char*>(music->data), static_cast<size_t>(music->length)));
 }

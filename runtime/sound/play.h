@@ -28,6 +28,8 @@
 #include <string_view>
 #include <vector>
 
+struct StringDescriptor;
+
 // Process-wide, program thread only; kept from one PLAY to the next.
 struct PlaySettings {
     double tempo = 120;
@@ -57,3 +59,6 @@ int32_t render_music(const uint8_t* text, size_t length, PlaySettings& settings,
 
 // Program thread: PLAY over a byte view of the music text.
 void play_bytes(std::string_view text);
+
+// PLAY with the music text in a dynamic string.
+void play_statement(const StringDescriptor* music);

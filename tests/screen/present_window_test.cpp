@@ -1,0 +1,242 @@
+// The presentation in a real X window: an X server of its own (Xvfb, screen
+// 1024 x 768 x 24), screenshots taken with ImageMagick's import, keys typed
+// and clicks made with xdotool. Skipped where Xvfb cannot start.
+#include <SDL.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "runtime/core/emulated_memory.h"
+#include "runtime/core/runtime_control.h"
+#include "runtime/core/statement.h"
+#include "runtime/platform/dialog.h"
+#include "runtime/screen/dialog_view.h"
+#include "runtime/screen/fonts.h"
+#include "runtime/screen/present.h"
+#include "runtime/screen/screen_image.h"
+#include "runtime/screen/screen_mode.h"
+#include "screen/present_helpers.h"
+#include "support/runtime_child.h"
+
+namespace {
+
+// An Xvfb server that picks a free display number itself (-displayfd).
+class XServer {
+public:
+    XServer() {
+        int fds[2];
+        if (pipe(fds) != 0) return;
+        pid_ = fork();
+        if (pid_ == 0) {
+            close(fds[0]);
+            int null = open("/dev/null", O_WRONLY);
+            dup2(null, 1);
+            dup2(null, 2);
+            std::string fd = std::to_string(fds[1]);
+            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+                   static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(fds[1]);
+        std::string number;
+        pollfd p{fds[0], POLLIN, 0};
+        while (poll(&p, 1, 5000) > 0) {
+            char c;
+            if (read(fds[0], &c, 1) != 1 || c == '\n') break;
+            number += c;
+        }
+        close(fds[0]);
+        if (!number.empty()) display_ = ":" + number;
+    }
+    ~XServer() {
+        if (pid_ > 0) {
+            kill(pid_, SIGTERM);
+            waitpid(pid_, nullptr, 0);
+        }
+    }
+    const std::string& display() const { return display_; }
+
+private:
+    pid_t pid_ = -1;
+    std::string display_;
+};
+
+bool tools_present() { return std::system("command -v import >/dev/null && command -v xdotool >/dev/null") == 0; }
+
+ChildOptions on_display(const std::string& display) {
+    ChildOptions options;
+    options.environment = {{"DISPLAY", display}, {"SDL_VIDEODRIVER", "x11"}};
+    options.timeout_ms = 30000;
+    return options;
+}
+
+
+// The window's X id, found by its caption.
+std::string window_shot_name() {
+    std::string id;
+    if (FILE* pipe = popen("xdotool search --name Untitled 2>/dev/null", "r")) {
+        char line[64];
+        if (std::fgets(line, sizeof line, pipe)) id = line;
+        pclose(pipe);
+    }
+    while (!id.empty() && (id.back() == '\n' || id.back() == ' ')) id.pop_back();
+    return id.empty() ? "none" : id;
+}
+
+struct Shot {
+    int width = 0;
+    int height = 0;
+    std::vector<uint8_t> rgb;
+    uint32_t at(int x, int y) const {
+        const uint8_t* p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
+        return (p[0] << 16) | (p[1] << 8) | p[2];
+    }
+};
+
+// A screenshot of the window (or of the whole screen) as it is on the X server.
+Shot screenshot(const std::string& which) {
+    Shot shot;
+    std::string command = "import -window " + which + " -depth 8 ppm:- 2>/dev/null";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return shot;
+    int maxval = 0;
+    if (std::fscanf(pipe, "P6 %d %d %d", &shot.width, &shot.height, &maxval) == 3 && maxval == 255) {
+        std::fgetc(pipe);
+        shot.rgb.resize(static_cast<size_t>(shot.width) * shot.height * 3);
+        if (std::fread(shot.rgb.data(), 1, shot.rgb.size(), pipe) != shot.rgb.size()) shot = Shot{};
+    } else {
+        shot = Shot{};
+    }
+    pclose(pipe);
+    return shot;
+}
+
+// Differences between a screenshot and the display image drawn through its
+// palette at (ox, oy) repeat x repeat, black around it.
+std::string compare_with_image(const Shot& shot, int ox, int oy, int repeat) {
+    int mismatches = 0;
+    for (int y = 0; y < shot.height; ++y)
+        for (int x = 0; x < shot.width; ++x)
+            if (shot.at(x, y) != expected_picture_colour(x, y, ox, oy, repeat)) ++mismatches;
+    return std::to_string(shot.width) + "x" + std::to_string(shot.height) + " mismatches " + std::to_string(mismatches);
+}
+
+
+
+void xdotool(const std::string& arguments) {
+    std::string command = "xdotool " + arguments + " >/dev/null 2>&1";
+    int status = std::system(command.c_str());
+    (void)status;
+}
+
+// The dialog as it should look in a surface of the window's size.
+DialogLayout expected_dialog(int width, int height, std::vector<uint32_t>* frame) {
+    DialogLayout layout = layout_dialog(dialog_state.caption, dialog_state.text, dialog_state.buttons, width, height);
+    frame->assign(static_cast<size_t>(width) * height, 0);
+    draw_dialog(layout, font8x16, {frame->data(), width, height, width});
+    return layout;
+}
+
+int dialog_mismatches(const Shot& shot, const DialogLayout& layout, const std::vector<uint32_t>& frame) {
+    if (shot.width <= 0) return -1;
+    int mismatches = 0;
+    for (int y = layout.box.y; y < layout.box.y + layout.box.height && y < shot.height; ++y)
+        for (int x = layout.box.x; x < layout.box.x + layout.box.width && x < shot.width; ++x)
+            if (shot.at(x, y) != (frame[static_cast<size_t>(y) * shot.width + x] & 0xFFFFFF)) ++mismatches;
+    return mismatches;
+}
+
+class RealWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!tools_present()) GTEST_SKIP() << "import or xdotool missing";
+        server_ = std::make_unique<XServer>();
+        if (server_->display().empty()) GTEST_SKIP() << "Xvfb could not start";
+    }
+    std::unique_ptr<XServer> server_;
+};
+
+}  // namespace
+
+TEST_F(RealWindow, ScreenModesAndFullScreenLookAsTheEmulatedPixels) {
+    ChildResult result = run_runtime_child(
+        [] {
+            child_report("modes:" + std::to_string(presentation.fullscreen_modes.size()));
+            screen(13);
+            draw_test_pattern();
+            wait_presentations(3);
+            child_report("mode13:" + compare_with_image(screenshot(window_shot_name()), 0, 0, 1));
+            child_report("pointer window:" + std::to_string(SDL_ShowCursor(SDL_QUERY)));
+            set_fullscreen(2);
+            wait_presentations(3);
+            child_report("state:" + std::to_string(presentation.fullscreen_state.load()));
+            child_report("full:" + compare_with_image(screenshot("root"), 192, 184, 2));
+            child_report("pointer full:" + std::to_string(SDL_ShowCursor(SDL_QUERY)));
+            set_fullscreen(1);
+            wait_presentations(3);
+            child_report("back:" + compare_with_image(screenshot(window_shot_name()), 0, 0, 1));
+            screen(12);
+            draw_test_pattern();
+            wait_presentations(3);
+            child_report("mode12:" + compare_with_image(screenshot(window_shot_name()), 0, 0, 1));
+            system_exit();
+        },
+        on_display(server_->display()));
+    expect_reports(result, {"modes:1", "mode13:320x200 mismatches 0", "pointer window:1", "state:1", "full:1024x768 mismatches 0", "pointer full:0", "back:320x200 mismatches 0", "mode12:640x480 mismatches 0"});
+}
+
+TEST_F(RealWindow, DialogAppearsInTheWindowAndItsKeysAndButtonsAnswer) {
+    ChildResult result = run_runtime_child(
+        [] {
+            screen(13);
+            draw_test_pattern();
+            wait_presentations(2);
+            std::thread([] {
+                std::string window = window_shot_name();
+                std::vector<uint32_t> frame;
+                // First dialog: checked in a screenshot, answered Y.
+                while (!dialog_is_open()) SDL_Delay(2);
+                wait_presentations(3);
+                DialogLayout layout = expected_dialog(320, 200, &frame);
+                child_report("dialog one:" + std::to_string(dialog_mismatches(screenshot(window), layout, frame)));
+                xdotool("windowfocus --sync " + window);
+                xdotool("key --window " + window + " y");
+                // Second: Enter.
+                SDL_Delay(100);
+                while (!dialog_is_open()) SDL_Delay(2);
+                wait_presentations(2);
+                xdotool("key --window " + window + " Return");
+                // Third, in full screen: checked, then a click on No.
+                SDL_Delay(100);
+                while (!dialog_is_open()) SDL_Delay(2);
+                wait_presentations(3);
+                layout = expected_dialog(1024, 768, &frame);
+                child_report("dialog full:" + std::to_string(dialog_mismatches(screenshot("root"), layout, frame)));
+                const DialogRect& no = layout.buttons[1].rect;
+                xdotool("mousemove " + std::to_string(no.x + no.width / 2) + " " + std::to_string(no.y + no.height / 2) + " click 1");
+            }).detach();
+            raise_error(5);
+            statement_step(312);
+            child_report("continued after Y");
+            raise_error(13);
+            statement_step(400);
+            child_report("continued after Enter");
+            set_fullscreen(2);
+            raise_error(6);
+            statement_step(500);
+            child_report("continued after No");
+        },
+        on_display(server_->display()));
+    EXPECT_EQ(result.status, 0);
+    expect_reports(result, {"dialog one:0", "continued after Y", "continued after Enter", "dialog full:0"});
+    EXPECT_FALSE(result.reported("continued after No"));
+}
