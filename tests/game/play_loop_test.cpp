@@ -164,8 +164,36 @@ void contact_board() {
     statement(1, [] { game.level_start_time = static_cast<float>(timer()); });
 }
 
+// Types a key into SDL's queue and gives the main loop time to pass it on.
+void type_key(SDLKey sym, uint16_t unicode) {
+    push_key(sym, unicode);
+    wait_ticks(3);
+}
+
 void contact_cases() {
     start_up();
+    // Walking: a wall and a door stop the hero, a free cell takes him, and
+    // the step after he arrives beside the bomb neutralises it.
+    contact_board();
+    put_char(10, 9, wall_code, 6);
+    put_char(9, 10, door_code, 2);
+    put_char(10, 12, bomb_code, 8);
+    game.bomb_row = 10;
+    game.bomb_col = 12;
+    type_key(SDLK_4, '4');
+    report_value("walk_wall.next", static_cast<int>(play_step()));
+    report_value("walk_wall.col", game.hero_col);
+    type_key(SDLK_UP, 0);
+    play_step();
+    report_value("walk_door.row", game.hero_row);
+    type_key(SDLK_RIGHT, 0);
+    play_step();
+    report_value("walk_free.col", game.hero_col);
+    report_value("walk_free.old_cell", char_at(10, 10));
+    report_value("walk_free.new_cell", char_at(10, 11));
+    report_value("walk_bomb.next", static_cast<int>(play_step()));
+    report_value("walk_bomb.message", char_at(5, 8));
+
     // An enemy on the hero while the bomb lies beside him: caught first.
     contact_board();
     put_char(9, 10, bomb_code, 8);
@@ -249,6 +277,15 @@ void contact_cases() {
 TEST(PlayStep, ContactsAreCheckedEnemyThenBombThenTrap) {
     ChildResult result = run_runtime_child(contact_cases, long_child());
     expect_clean_end(result);
+    EXPECT_EQ(reported_value(result, "walk_wall.next"), static_cast<int>(Screen::play));
+    EXPECT_EQ(reported_value(result, "walk_wall.col"), 10);
+    EXPECT_EQ(reported_value(result, "walk_door.row"), 10);
+    EXPECT_EQ(reported_value(result, "walk_free.col"), 11);
+    EXPECT_EQ(reported_value(result, "walk_free.old_cell"), 32);
+    EXPECT_EQ(reported_value(result, "walk_free.new_cell"), hero_code);
+    EXPECT_EQ(reported_value(result, "walk_bomb.next"), static_cast<int>(Screen::title));
+    EXPECT_EQ(reported_value(result, "walk_bomb.message"), 'B');  // "Bomb neutralised"
+
     EXPECT_EQ(reported_value(result, "enemy_first.next"), static_cast<int>(Screen::level_setup));
     EXPECT_EQ(reported_value(result, "enemy_first.lives"), 2);
     EXPECT_EQ(reported_value(result, "enemy_first.score"), 0);
