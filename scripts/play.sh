@@ -19,7 +19,7 @@ There is no display here (DISPLAY is not set), so the game's window cannot open.
 Run it on a virtual X display instead:
 
     scripts/install-deps.sh xvfb
-    xvfb-run -s "-screen 0 1024x768x24" scripts/play.sh
+    xvfb-run -a -s "-screen 0 1024x768x24" scripts/play.sh
 
 (Nobody sees that window; to watch, run scripts/play.sh on a desktop, or over
 ssh -X from one.)
