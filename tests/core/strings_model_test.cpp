@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <deque>
 #include <random>
 #include <string>
 #include <vector>
@@ -46,6 +47,9 @@ struct Model {
     std::vector<Variable> variables;
     std::vector<Variable> fixed;
     uint32_t base_descriptors;
+    // Program bytes of the current statement's literals (never copied, so
+    // they must not move while the statement runs).
+    std::deque<std::string> literals;
 
     explicit Model(uint32_t seed) : random(seed), base_descriptors(string_storage.live_descriptors) {}
 
@@ -59,7 +63,6 @@ struct Model {
 
     // An expression: a temporary (or a variable itself) and its expected text.
     std::pair<StringDescriptor*, std::string> expression(int depth) {
-        static std::vector<std::string> literals;  // program bytes outlive the strings
         switch (pick(depth > 2 ? 6 : 8)) {
         case 0: {
             literals.push_back(random_text(20));
@@ -98,6 +101,7 @@ struct Model {
     }
 
     void statement() {
+        literals.clear();
         uint32_t base = current_temp_top();
         switch (pick(10)) {
         case 0:

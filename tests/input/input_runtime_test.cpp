@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "fake_joysticks.h"
+#include "key_reading.h"
 #include "runtime/core/lifecycle.h"
 #include "runtime/core/runtime_control.h"
 #include "runtime/core/statement.h"
@@ -35,23 +36,6 @@ void push_chord(SDLKey modifier, SDLKey sym, Uint16 unicode) {
     push_key_event(SDL_KEYUP, modifier);
 }
 
-// INKEY$ in statements until a key arrives or the time is up; the key as hex bytes.
-std::string next_key_hex(Uint32 wait_ms = 2000) {
-    std::string hex;
-    Uint32 start = SDL_GetTicks();
-    while (hex.empty() && SDL_GetTicks() - start < wait_ms) {
-        statement(100, [&] {
-            std::string_view key = string_text(inkey());
-            for (unsigned char byte : key) {
-                char digits[3];
-                std::snprintf(digits, sizeof digits, "%02x", byte);
-                hex += digits;
-            }
-        });
-        if (hex.empty()) SDL_Delay(1);
-    }
-    return hex;
-}
 
 TEST(InputRuntime, PushedKeysReachInkeyAndAFloodKeepsFifteen) {
     ChildResult result = run_runtime_child([] {
@@ -75,7 +59,7 @@ TEST(InputRuntime, PushedKeysReachInkeyAndAFloodKeepsFifteen) {
             push_key_event(SDL_KEYUP, SDLK_LALT);
         });
         std::string keys;
-        for (int i = 0; i < 14; ++i) keys += next_key_hex() + " ";
+        for (int i = 0; i < 14; ++i) keys += read_key_hex() + " ";
         child_report("keys:" + keys);
         // Twenty presses while nothing reads: a few main-loop iterations later
         // the ring holds the first fifteen.
@@ -84,7 +68,7 @@ TEST(InputRuntime, PushedKeysReachInkeyAndAFloodKeepsFifteen) {
         });
         SDL_Delay(200);
         std::string flood;
-        for (std::string key; !(key = next_key_hex(100)).empty();) flood += key;
+        for (std::string key; !(key = read_key_hex(100)).empty();) flood += key;
         child_report("flood:" + flood);
         system_exit();
     });
@@ -117,7 +101,7 @@ TEST(InputRuntime, PauseHoldsTheProgramUntilAKeyThatInkeyNeverSees) {
             });
         }
         child_report(ran_while_paused ? "ran while paused" : "held");
-        child_report("first:" + next_key_hex());
+        child_report("first:" + read_key_hex());
         // Alt+Enter is the full-screen switch: the key after it comes first.
         statement(30, [] {
             push_key_event(SDL_KEYDOWN, SDLK_LALT);
@@ -125,7 +109,7 @@ TEST(InputRuntime, PauseHoldsTheProgramUntilAKeyThatInkeyNeverSees) {
             push_key_event(SDL_KEYUP, SDLK_LALT);
             push_key(SDLK_k, 'k');
         });
-        child_report("after alt+enter:" + next_key_hex());
+        child_report("after alt+enter:" + read_key_hex());
         system_exit();
     });
     EXPECT_EQ(result.status, 0);

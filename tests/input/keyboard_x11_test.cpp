@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "key_reading.h"
 #include "runtime/core/lifecycle.h"
 #include "runtime/core/statement.h"
 #include "runtime/core/strings.h"
@@ -68,21 +69,6 @@ std::string command_output(const std::string& command) {
     return line;
 }
 
-std::string read_key_hex(Uint32 wait_ms) {
-    std::string hex;
-    Uint32 start = SDL_GetTicks();
-    while (hex.empty() && SDL_GetTicks() - start < wait_ms) {
-        statement(100, [&] {
-            for (unsigned char byte : string_text(inkey())) {
-                char digits[3];
-                std::snprintf(digits, sizeof digits, "%02x", byte);
-                hex += digits;
-            }
-        });
-        if (hex.empty()) SDL_Delay(2);
-    }
-    return hex;
-}
 
 TEST(KeyboardX11, TypedKeysReachInkeyAsTheirPcCodes) {
     if (system("command -v xdotool >/dev/null 2>&1") != 0) GTEST_SKIP() << "xdotool is not installed";
