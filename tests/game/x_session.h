@@ -41,6 +41,18 @@ struct TextScreen {
         for (int c = col; c < col + length && c <= 40; ++c) out += static_cast<char>(cells[row][c].code);
         return out;
     }
+    // All 25 rows, unprintable codes as "?", for failure messages.
+    std::string dump() const {
+        std::string out;
+        for (int row = 1; row <= 25; ++row) {
+            for (int col = 1; col <= 40; ++col) {
+                int code = cells[row][col].code;
+                out += code >= 32 && code < 127 ? static_cast<char>(code) : '?';
+            }
+            out += '\n';
+        }
+        return out;
+    }
     bool shows(int row, int col, const std::string& wanted) const { return text(row, col, static_cast<int>(wanted.size())) == wanted; }
 };
 
