@@ -37,7 +37,7 @@ void push_chord(SDLKey modifier, SDLKey sym, Uint16 unicode) {
 }
 
 
-TEST(InputRuntime, PushedKeysReachInkeyAndAFloodKeepsFifteen) {
+TEST(InputRuntime, PushedKeysReachInkeyAFloodKeepsFifteenAndNoControllerReads128) {
     ChildResult result = run_runtime_child([] {
         statement(10, [] {
             push_key(SDLK_a, 'a');
@@ -70,12 +70,19 @@ TEST(InputRuntime, PushedKeysReachInkeyAndAFloodKeepsFifteen) {
         std::string flood;
         for (std::string key; !(key = read_key_hex(100)).empty();) flood += key;
         child_report("flood:" + flood);
+        // SDL's own joysticks: this machine has none.
+        statement(30, [] {
+            int32_t position = stick(0, 0, false);
+            int32_t button = strig(0, 0, false);
+            child_report("no controller:" + std::to_string(position) + "," + std::to_string(button));
+        });
         system_exit();
     });
     EXPECT_TRUE(result.exited);
     EXPECT_EQ(result.status, 0);
     EXPECT_TRUE(result.reported("keys:61 41 01 001e 0048 0050 004b 004d 003b 1b 0d 08 82 41 ")) << result.reports.size();
     EXPECT_TRUE(result.reported("flood:6162636465666768696a6b6c6d6e6f"));
+    EXPECT_TRUE(result.reported("no controller:128,0"));
 }
 
 std::atomic<bool> resume_key_pushed{false};

@@ -1,6 +1,11 @@
 // An X server of a test's own: Xvfb with a 1024 x 768 x 24 screen on a free
 // display number that it picks itself (-displayfd); stopped when the object
 // goes. display() is empty when Xvfb could not start.
+//
+// -noreset: SDL probes the display with a connection of its own and closes
+// it before it opens the real one; a server that resets when its last client
+// leaves refuses that second connection now and then ("Couldn't open X11
+// display").
 #pragma once
 
 #include <fcntl.h>
@@ -23,7 +28,7 @@ public:
             dup2(null, 1);
             dup2(null, 2);
             std::string fd = std::to_string(fds[1]);
-            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-noreset", "-nolisten", "tcp",
                    static_cast<char*>(nullptr));
             _exit(127);
         }
