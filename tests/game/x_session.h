@@ -246,12 +246,11 @@ public:
     }
 
     ~XSession() {
-        for (pid_t* pid : {&game_, &server_}) {
-            if (*pid > 0) {
-                kill(*pid, SIGKILL);
-                waitpid(*pid, nullptr, 0);
-            }
-        }
+        // The server gets SIGTERM, so that it removes its lock and socket.
+        if (game_ > 0) kill(game_, SIGKILL);
+        if (server_ > 0) kill(server_, SIGTERM);
+        for (pid_t pid : {game_, server_})
+            if (pid > 0) waitpid(pid, nullptr, 0);
     }
 
 private:
