@@ -123,7 +123,8 @@ void BM_ProcessStartToFirstFrame(benchmark::State& state) {
         auto start = std::chrono::steady_clock::now();
         pid_t game_pid = -1;
         bool shown = false;
-        for (int attempt = 0; attempt < 3 && !shown; ++attempt) {
+        for (int attempt = 0; attempt < 5 && !shown; ++attempt) {
+            if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(500));
             start = std::chrono::steady_clock::now();
             game_pid = fork();
             if (game_pid == 0) {
