@@ -1,0 +1,250 @@
+// The real executable in a real X window: an Xvfb server of the test's own,
+// the game started on it, keys typed with xdotool and the window read back
+// with ImageMagick's import. Screenshots become the 40 x 25 character codes
+// and colours of mode 13 by matching every 8 x 8 cell with the font, as the
+// runtime's own read-back does.
+#pragma once
+
+#include <X11/Xlib.h>
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "runtime/screen/fonts.h"
+#include "runtime/screen/palettes.h"
+
+struct TextCell {
+    int code = 32;
+    int color = 0;  // palette index of the glyph's pixels; 0 for a blank cell
+};
+
+// A screenshot read as text.
+struct TextScreen {
+    int width = 0, height = 0;  // of the window
+    std::array<std::array<TextCell, 41>, 26> cells{};  // [row][col], 1-based
+
+    // Row text from col over length cells; codes as bytes.
+    std::string text(int row, int col, int length) const {
+        std::string out;
+        for (int c = col; c < col + length && c <= 40; ++c) out += static_cast<char>(cells[row][c].code);
+        return out;
+    }
+    bool shows(int row, int col, const std::string& wanted) const { return text(row, col, static_cast<int>(wanted.size())) == wanted; }
+};
+
+inline std::string run_output(const std::string& command) {
+    std::string out;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return out;
+    char buffer[65536];
+    size_t got;
+    while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, got);
+    pclose(pipe);
+    return out;
+}
+
+// Decodes a binary PPM (P6, maxval 255) of a mode-13 picture, shown 1:1 in a
+// 320 x 200 window or doubled and centred in a full-screen one.
+inline bool decode_screen(const std::string& ppm, TextScreen& screen) {
+    int width = 0, height = 0, maxval = 0, consumed = 0;
+    if (std::sscanf(ppm.c_str(), "P6 %d %d %d%n", &width, &height, &maxval, &consumed) != 3 || maxval != 255) return false;
+    size_t base = static_cast<size_t>(consumed) + 1;
+    if (ppm.size() < base + static_cast<size_t>(width) * height * 3) return false;
+    screen.width = width;
+    screen.height = height;
+    int scale = width >= 640 ? 2 : 1;
+    int left = (width - 320 * scale) / 2, top = (height - 200 * scale) / 2;
+    if (left < 0 || top < 0) return false;
+    for (int row = 1; row <= 25; ++row) {
+        for (int col = 1; col <= 40; ++col) {
+            uint8_t pattern[8] = {};
+            uint32_t rgb = 0;
+            for (int y = 0; y < 8; ++y) {
+                for (int x = 0; x < 8; ++x) {
+                    size_t px = base + 3 * (static_cast<size_t>(top + ((row - 1) * 8 + y) * scale) * width +
+                                            static_cast<size_t>(left + ((col - 1) * 8 + x) * scale));
+                    uint32_t value = (static_cast<uint8_t>(ppm[px]) << 16) | (static_cast<uint8_t>(ppm[px + 1]) << 8) |
+                                     static_cast<uint8_t>(ppm[px + 2]);
+                    if (value != 0) {
+                        pattern[y] |= static_cast<uint8_t>(0x80 >> x);
+                        rgb = value;
+                    }
+                }
+            }
+            TextCell cell;
+            for (int code = 0; code < 256; ++code) {
+                if (std::equal(pattern, pattern + 8, packed_font8x8 + code * 8)) {
+                    cell.code = (code == 0 || code == 255) ? 32 : code;
+                    break;
+                }
+            }
+            if (rgb != 0) {
+                for (int index = 0; index < 256; ++index)
+                    if ((vga256_palette[static_cast<size_t>(index)] & 0xFFFFFF) == rgb) {
+                        cell.color = index;
+                        break;
+                    }
+            }
+            screen.cells[row][col] = cell;
+        }
+    }
+    return true;
+}
+
+class XSession {
+public:
+    // Starts an Xvfb of the test's own: the server picks a free display
+    // number itself (-displayfd), so tests and other users of the machine
+    // never meet on one. False when it cannot run.
+    bool start_server() {
+        int number_pipe[2];
+        if (pipe(number_pipe) != 0) return false;
+        server_ = fork();
+        if (server_ == 0) {
+            close(number_pipe[0]);
+            int null_fd = open("/dev/null", O_WRONLY);
+            dup2(null_fd, 1);
+            dup2(null_fd, 2);
+            std::string fd_text = std::to_string(number_pipe[1]);
+            execlp("Xvfb", "Xvfb", "-displayfd", fd_text.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp", nullptr);
+            _exit(127);
+        }
+        close(number_pipe[1]);
+        std::string number;
+        char c;
+        while (read(number_pipe[0], &c, 1) == 1 && c != '\n') number += c;
+        close(number_pipe[0]);
+        if (number.empty()) return false;
+        display_ = ":" + number;
+        return true;
+    }
+
+    // Starts the program on the display (silent audio) and finds its window.
+    bool start_game(const std::string& executable) {
+        game_ = fork();
+        if (game_ == 0) {
+            setenv("DISPLAY", display_.c_str(), 1);
+            setenv("SDL_AUDIODRIVER", "dummy", 1);
+            setenv("SDL_VIDEODRIVER", "x11", 1);  // never a text-mode fallback
+            execl(executable.c_str(), executable.c_str(), nullptr);
+            _exit(127);
+        }
+        for (int i = 0; i < 100; ++i) {
+            std::string id = xdotool("search --name Untitled");
+            if (!id.empty()) {
+                window_ = id.substr(0, id.find('\n'));
+                return true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return false;
+    }
+
+    std::string xdotool(const std::string& arguments) const {
+        return run_output("DISPLAY=" + display_ + " xdotool " + arguments + " 2>/dev/null");
+    }
+
+    // Types keys (xdotool key names) into the game's window.
+    void key(const std::string& names) const {
+        xdotool("windowfocus --sync " + window_);
+        xdotool("key --delay 60 " + names);
+    }
+
+    // Asks the window to close as a window manager's close button does
+    // (WM_DELETE_WINDOW). libX11 is opened at run time, so the tests need
+    // no link against it.
+    bool close_window() const {
+        void* x11 = dlopen("libX11.so.6", RTLD_NOW);
+        if (!x11) return false;
+        auto open_display = reinterpret_cast<Display* (*)(const char*)>(dlsym(x11, "XOpenDisplay"));
+        auto intern_atom = reinterpret_cast<Atom (*)(Display*, const char*, Bool)>(dlsym(x11, "XInternAtom"));
+        auto send_event = reinterpret_cast<Status (*)(Display*, Window, Bool, long, XEvent*)>(dlsym(x11, "XSendEvent"));
+        auto flush = reinterpret_cast<int (*)(Display*)>(dlsym(x11, "XFlush"));
+        auto close_display = reinterpret_cast<int (*)(Display*)>(dlsym(x11, "XCloseDisplay"));
+        Display* display = open_display ? open_display(display_.c_str()) : nullptr;
+        if (!display || !intern_atom || !send_event || !flush || !close_display) return false;
+        XEvent event{};
+        event.xclient.type = ClientMessage;
+        event.xclient.window = std::stoul(window_);
+        event.xclient.message_type = intern_atom(display, "WM_PROTOCOLS", False);
+        event.xclient.format = 32;
+        event.xclient.data.l[0] = static_cast<long>(intern_atom(display, "WM_DELETE_WINDOW", False));
+        event.xclient.data.l[1] = CurrentTime;
+        Status sent = send_event(display, event.xclient.window, False, NoEventMask, &event);
+        flush(display);
+        close_display(display);
+        return sent != 0;
+    }
+
+    bool screenshot(TextScreen& screen) const {
+        if (!decode_screen(capture(window_), screen)) return false;
+        // In full screen SDL shows the picture in a window of its own that
+        // covers the display; the named window stays black behind it.
+        return screen.width < 640 || decode_screen(capture("root"), screen);
+    }
+
+    std::string capture(const std::string& window) const {
+        return run_output("DISPLAY=" + display_ + " import -window " + window + " -depth 8 ppm:- 2>/dev/null");
+    }
+
+    // Screenshots until wanted holds or timeout_ms passes; the last one stays in screen.
+    bool wait_for(TextScreen& screen, const std::function<bool(const TextScreen&)>& wanted, int timeout_ms = 15000) const {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+        while (std::chrono::steady_clock::now() < deadline) {
+            if (screenshot(screen) && wanted(screen)) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        return false;
+    }
+
+    // Waits for the game to end; its exit status, or -1 (killed after the timeout).
+    int wait_exit(int timeout_ms = 10000) {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+        while (std::chrono::steady_clock::now() < deadline) {
+            int status;
+            if (waitpid(game_, &status, WNOHANG) == game_) {
+                game_ = -1;
+                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return -1;
+    }
+
+    ~XSession() {
+        for (pid_t* pid : {&game_, &server_}) {
+            if (*pid > 0) {
+                kill(*pid, SIGKILL);
+                waitpid(*pid, nullptr, 0);
+            }
+        }
+    }
+
+private:
+    std::string display_;
+    std::string window_;
+    pid_t server_ = -1;
+    pid_t game_ = -1;
+};
+
+// The executable beside the test programs' folder: build/<preset>/tommy-zappo.
+inline std::string game_executable() {
+    char path[4096];
+    ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+    if (length <= 0) return {};
+    std::string self(path, static_cast<size_t>(length));
+    std::string tests_dir = self.substr(0, self.rfind('/'));
+    return tests_dir.substr(0, tests_dir.rfind('/')) + "/tommy-zappo";
+}
