@@ -20,7 +20,7 @@ void fill_string_segment() {
 
 bool settings_in_range(const PlaySettings& s) {
     return s.tempo >= 32 && s.tempo <= 255 && s.default_length >= 1 && s.default_length <= 64 && s.octave >= 0 && s.octave <= 6 &&
-           s.volume <= 100 && (s.articulation == 0 || s.articulation == 0.125 || s.articulation == 0.25) &&
+           s.volume >= 0 && s.volume <= 100 && (s.articulation == 0 || s.articulation == 0.125 || s.articulation == 0.25) &&
            (s.background == 0 || s.background == 1) && s.unit_duration > 0;
 }
 

@@ -141,7 +141,7 @@ public:
             }
             if (byte == '.') {
                 if (command_ != Command::note && command_ != Command::note_number && command_ != Command::pause) return false;
-                ++dots_;
+                if (dots_ < std::numeric_limits<int32_t>::max()) ++dots_;
                 continue;
             }
             byte = upper_case(byte);
@@ -270,7 +270,9 @@ private:
             break;
         }
         case Command::volume:
-            if (!number_given() || number_ > 100) return false;
+            // Only a variable can give a negative volume; it would scale the
+            // wave past every 16-bit sample, so it is out of range like 101.
+            if (!required_number_within(0, 100)) return false;
             settings_.volume = static_cast<double>(number_);
             break;
         case Command::tempo:

@@ -11,7 +11,7 @@
 // | L n          | 1..64           | default length (4: a quarter note)       |
 // | O n, <, >    | 0..6            | octave (A of octave 2 is 440 Hz)         |
 // | T n          | 32..255         | tempo, quarter notes per minute          |
-// | V n          | at most 100     | volume                                   |
+// | V n          | 0..100          | volume                                   |
 // | MB MF        |                 | background, foreground                   |
 // | ML MN MS     |                 | legato, normal (1/8 rest), staccato (1/4) |
 // | .            |                 | after a note or pause: half again longer |

@@ -324,6 +324,8 @@ TEST_F(PlayVariables, BadReferencesRaiseError5) {
     for (uint8_t type : {0, 3, 7, 9, 19, 63, 64 + 57, 128, 128 + 64 + 57, 255}) EXPECT_EQ(tempo_from(type, 0), -1) << int(type);
     EXPECT_EQ(render(std::string("T=\x14\x00", 4)).error, 5);    // fewer than three bytes
     EXPECT_EQ(render(std::string("T1=\x14\x00\x00", 7)).error, 5);  // after digits
+    put<int32_t>(0x60, -1);
+    EXPECT_EQ(render(std::string("V=\x14\x60\x00", 5)).error, 5);  // a volume below 0
     put<int32_t>(0x50, 120);
     EXPECT_EQ(render(std::string("T=\x14\x50\x00", 5)).error, 0);
     EXPECT_EQ(render(std::string("T=\x14\x50\x00" "5", 6)).error, 5);  // a digit after it
