@@ -8,6 +8,7 @@
 #include "runtime/core/runtime_control.h"
 #include "runtime/screen/screen_image.h"
 #include "runtime/screen/screen_mode.h"
+#include "runtime/screen/text_output.h"
 
 class ScreenTest : public ::testing::Test {
 protected:
@@ -15,6 +16,7 @@ protected:
         reset_runtime_control();
         screen_start_tables();
         screen_start();
+        text_output_state = TextOutputState{};
     }
     void TearDown() override { reset_runtime_control(); }
 
