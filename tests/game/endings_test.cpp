@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "game/audio_capture.h"
+#include "game/ending_routines.h"
 #include "game/game_child.h"
 #include "game/level_data.h"
 #include "game/level_mechanics.h"
@@ -62,6 +63,18 @@ TEST(GameOver, QuitInTheFirstStepPlaysTheCollapseAndTheDustAndNothingElse) {
     EXPECT_EQ(reported_value(result, "step"), static_cast<int>(Screen::game_over));
     EXPECT_EQ(reported_value(result, "after"), static_cast<int>(Screen::title));
     expect_only_these_tunes(device, collapse_and_dust);
+}
+
+void hard_ending_then_title() {
+    start_up();
+    game.hard_mode = 1;
+    game.score = 50;
+    report_value("ending_to_title", ending_sequence() == Screen::title);
+    report_value("medal_won", game.medal_won);
+    title_screen();
+    wait_ticks(60);  // time to look at the title with its medal
+    child_report("done");
+    system_exit();
 }
 
 namespace {
