@@ -32,14 +32,24 @@ void fresh_keyboard() {
     empty_keyboard_buffer();
 }
 
-// INKEY$ yields the processor once on every call; the yield alone is
-// measured beside it so that the rest can be told apart.
+// INKEY$ yields the processor once on every call; the yield alone and the
+// rest alone are measured beside it.
 void BM_InkeyEmptyBuffer(benchmark::State& state) {
     fresh_keyboard();
     uint8_t bytes[2];
     for (auto _ : state) benchmark::DoNotOptimize(inkey_bytes(bytes));
 }
 BENCHMARK(BM_InkeyEmptyBuffer);
+
+void BM_InkeyEmptyBufferBesidesTheYield(benchmark::State& state) {
+    fresh_keyboard();
+    uint8_t bytes[2];
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(error_pending());
+        benchmark::DoNotOptimize(take_key_entry(bytes));
+    }
+}
+BENCHMARK(BM_InkeyEmptyBufferBesidesTheYield);
 
 void BM_YieldAlone(benchmark::State& state) {
     for (auto _ : state) sleep_ms(0);

@@ -2,14 +2,15 @@
 
 #include <cstring>
 
-#include "game/pending_runtime.h"
 #include "runtime/core/number_text.h"
 #include "runtime/core/rounding.h"
 #include "runtime/core/strings.h"
 #include "runtime/core/timer.h"
 #include "runtime/input/joystick.h"
 #include "runtime/input/key_buffer.h"
+#include "runtime/screen/flood_fill.h"
 #include "runtime/screen/present.h"
+#include "runtime/screen/read_back.h"
 #include "runtime/screen/screen_mode.h"
 #include "runtime/screen/text_output.h"
 #include "runtime/sound/play.h"
@@ -73,7 +74,7 @@ void print(std::initializer_list<StringDescriptor*> items, bool newline) {
     if (newline) print_string(temp_cstring(""), 1);
 }
 
-void paint(float x, float y, float fill) { paint_fill(x, y, static_cast<uint32_t>(whole(fill)), 0, nullptr, second_argument); }
+void paint(float x, float y, float fill) { paint_fill(x, y, static_cast<uint32_t>(whole(fill)), 0, 0, second_argument); }
 
 void play(StringDescriptor* tune) { play_bytes(string_text(tune)); }
 

@@ -18,14 +18,16 @@ constexpr uint32_t double_room = 32;
 // sign, first digit, ".", the other digits, "E", exponent sign, three digits.
 struct ExponentLayout {
     int digits;          // significant digits shown
+    double whole_limit;  // whole numbers below this are written as they are
     int exponent_at;     // position of the exponent letter
     int fixed_limit;     // largest exponent still written in fixed form
     int small_limit;     // smallest exponent - count still written in fixed form
     char letter;
 };
 
-constexpr ExponentLayout single_layout{7, 9, 6, -8, 'E'};
-constexpr ExponentLayout double_layout{16, 18, 15, -17, 'D'};
+constexpr ExponentLayout single_layout{7, 1e7, 9, 6, -8, 'E'};
+// (Doubles stop at 15 digits there: a sixteenth digit 9 changes the text.)
+constexpr ExponentLayout double_layout{16, 1e15, 18, 15, -17, 'D'};
 
 // Formats value with "% .<digits-1>E" and widens a two-digit exponent to
 // three digits, so that the exponent always starts at the same position.
@@ -62,6 +64,15 @@ int number_text(double value, const ExponentLayout& layout, char* out) {
     if (!std::isfinite(value)) {
         // Infinities and NaN have no digits to count: their E text stands.
         return std::snprintf(out, 40, "% .*E", layout.digits - 1, value);
+    }
+    if (std::fabs(value) < layout.whole_limit && value == std::trunc(value)) {
+        // A whole number of few digits is exact in both conversions and always
+        // takes the fixed form without decimals: its plain digits.
+        int64_t whole = static_cast<int64_t>(value);
+        out[0] = whole < 0 ? '-' : ' ';
+        auto [end, status] = std::to_chars(out + 1, out + 40, whole < 0 ? -whole : whole);
+        (void)status;
+        return static_cast<int>(end - out);
     }
     char text[48];
     format_exponent(value, layout.digits, text);

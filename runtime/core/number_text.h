@@ -23,7 +23,7 @@ StringDescriptor* integer_to_text(uint16_t value);
 StringDescriptor* integer_to_text(uint32_t value);
 StringDescriptor* integer_to_text(uint64_t value);
 
-// The same texts into a caller's buffer (at least 32 bytes); returns the
+// The same texts into a caller's buffer (at least 48 bytes); returns the
 // length. Used by the functions above and by tests.
 int single_text(float value, char* out);
 int double_text(double value, char* out);

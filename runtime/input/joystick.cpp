@@ -1,9 +1,9 @@
 #include "runtime/input/joystick.h"
 
-#include <cmath>
 #include <cstring>
 
 #include "runtime/core/events.h"
+#include "runtime/core/rounding.h"
 #include "runtime/core/runtime_control.h"
 #include "runtime/core/statement.h"
 #include "runtime/platform/system.h"
@@ -363,8 +363,7 @@ int32_t stick(int32_t n, int32_t axis_pair, bool pair_given) {
     if (device == nullptr || device->axis_count <= axis) return 128;
     float x = device->current_axes[axis].load(std::memory_order_relaxed);
     if (x > -0.01f && x <= 0.01f) x = 0.0f;  // dead zone: a controller at rest reads exactly 127
-    // Nearest integer, ties to even (the default rounding mode).
-    int32_t r = static_cast<int32_t>(std::nearbyint(x * 127.0f)) + 127;
+    int32_t r = round_to_int32(x * 127.0f) + 127;
     return r < 1 ? 1 : r > 254 ? 254 : r;
 }
 

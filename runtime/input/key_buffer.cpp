@@ -42,9 +42,7 @@ int keyboard_buffer_count() {
     return ((tail - head) / 2 + entries) % entries;
 }
 
-int inkey_bytes(uint8_t out[2]) {
-    if (error_pending()) return 0;
-    sleep_ms(0);
+int take_key_entry(uint8_t out[2]) {
     uint8_t head = load_memory_byte_acquire(key_buffer_head_offset);
     uint8_t tail = load_memory_byte_acquire(key_buffer_tail_offset);
     if (head == tail) return 0;
@@ -58,6 +56,12 @@ int inkey_bytes(uint8_t out[2]) {
     out[0] = character;
     out[1] = scan;
     return character != 0 || scan == 0 ? 1 : 2;
+}
+
+int inkey_bytes(uint8_t out[2]) {
+    if (error_pending()) return 0;
+    sleep_ms(0);
+    return take_key_entry(out);
 }
 
 StringDescriptor* inkey() {

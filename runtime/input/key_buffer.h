@@ -32,9 +32,13 @@ bool append_key_entry(uint8_t character, uint8_t scan);
 // Number of entries waiting.
 int keyboard_buffer_count();
 
-// INKEY$ over plain bytes, on the program thread: yields once, then takes
-// the oldest entry. Returns 0 (empty or an error pending), 1 for an ordinary
-// key (out[0]) or 2 for an extended key (0, scan).
+// Program thread: takes the oldest entry. Returns 0 (empty), 1 for an
+// ordinary key (out[0]) or 2 for an extended key (0, scan).
+int take_key_entry(uint8_t out[2]);
+
+// INKEY$ over plain bytes: nothing while an error is pending, otherwise it
+// yields the processor once (a program polling INKEY$ must not starve the
+// main thread) and takes the oldest entry.
 int inkey_bytes(uint8_t out[2]);
 
 // INKEY$: the same as a temporary string of 0, 1 or 2 bytes (up arrow:

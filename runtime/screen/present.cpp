@@ -188,12 +188,19 @@ bool draw_image(const ImageView& view, const FrameTarget& target, bool full) {
     return draw_indexed(view, target, full);
 }
 
+// A dialog can come before start-up has loaded the glyph sets.
+const uint8_t* dialog_glyphs() {
+    const uint8_t* a = font8x16 + 'A' * 128;
+    if (std::all_of(a, a + 128, [](uint8_t b) { return b == 0; })) load_fonts();
+    return font8x16;
+}
+
 // The dialog over whatever the frame holds; its buttons become clickable
 // where they were drawn.
 void draw_open_dialog(const FrameTarget& target) {
     DialogLayout layout = layout_dialog(dialog_state.caption, dialog_state.text, dialog_state.buttons, target.width,
                                         target.height);
-    draw_dialog(layout, font8x16, target);
+    draw_dialog(layout, dialog_glyphs(), target);
     DialogClickArea areas[2];
     int count = 0;
     for (const DialogButtonView& button : layout.buttons) {

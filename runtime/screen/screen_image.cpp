@@ -47,8 +47,8 @@ void set_graphics_state(ScreenImage& m, const GraphicsStateBlock& b) {
 void reset_images() {
     for (int32_t h = 2; h < images.slots_used; ++h)
         if (image_handle_valid(h)) destroy_image(h);
-    for (ScreenImage* block : images.blocks) delete[] block;
-    images.blocks.clear();
+    for (int32_t b = 0; b < images.block_count; ++b) delete[] images.blocks[b];
+    images.block_count = 0;
     images.slots_used = 0;
     images.free_image_list.clear();
     images.free_image_list.reserve(image_table_growth);
@@ -83,10 +83,15 @@ int32_t allocate_image_handle() {
         handle = images.free_image_list.back();
         images.free_image_list.pop_back();
     } else {
-        if (images.slots_used == static_cast<int32_t>(images.blocks.size()) * image_table_growth) {
-            ScreenImage* block = new (std::nothrow) ScreenImage[image_table_growth]();
-            if (!block) raise_error(image_table_growth_error);
-            images.blocks.push_back(block);
+        if (images.slots_used == images.block_count * image_table_growth) {
+            ScreenImage* block = images.block_count < image_table_max_blocks
+                                     ? new (std::nothrow) ScreenImage[image_table_growth]()
+                                     : nullptr;
+            if (!block) {
+                raise_error(image_table_growth_error);  // a fatal box that ends the program
+                return 0;
+            }
+            images.blocks[images.block_count++] = block;
         }
         handle = images.slots_used++;
     }
@@ -193,6 +198,7 @@ int32_t create_image_header(uint8_t* memory, int32_t width, int32_t height, int3
     const ModeDefaults* d = defaults_of(mode);
     if (!d || width < 1 || height < 1 || width > UINT16_MAX || height > UINT16_MAX) return 0;
     int32_t handle = allocate_image_handle();
+    if (!handle) return 0;
     ScreenImage& m = *image_record(handle);
     m.text_surface = mode == 0;
     m.width = static_cast<uint16_t>(width);

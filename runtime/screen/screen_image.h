@@ -84,11 +84,14 @@ GraphicsStateBlock graphics_state_of(const ScreenImage& image);
 void set_graphics_state(ScreenImage& image, const GraphicsStateBlock& block);
 
 // Records live in blocks of image_table_growth that never move, so a record
-// reference stays good while the table grows.
+// reference stays good while the table grows. The directory of blocks is a
+// plain array so that the records stay reachable until the process is gone.
 constexpr int32_t image_table_growth = 4096;
+constexpr int32_t image_table_max_blocks = 16384;
 
 struct ImageStore {
-    std::vector<ScreenImage*> blocks;      // image_table: blocks of image_table_growth records
+    ScreenImage* blocks[image_table_max_blocks];  // image_table: blocks of image_table_growth records
+    int32_t block_count = 0;
     int32_t slots_used = 0;                // never-used slots start here
     std::vector<int32_t> free_image_list;  // stack of freed handles
     std::vector<int32_t> page_table;       // image handle per page; 0 = not created

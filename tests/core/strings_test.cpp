@@ -238,3 +238,31 @@ TEST_F(StringsTest, VariableStorageGrowsWithANewBlock) {
     variable_storage_restore(small);
     EXPECT_EQ(allocate_variable(8), big);
 }
+
+TEST_F(StringsTest, SegmentStringsGrowInsideTheSegmentAndKeepTheirEntries) {
+    StringDescriptor* nothing = nothing_string();
+    StringDescriptor* space = space_string();
+    // nothing's text lies below space's: it has to move up to grow.
+    assign_string(nothing, literal("ABC"));
+    EXPECT_EQ(string_text(nothing), "ABC");
+    EXPECT_EQ(string_text(space), " ");
+    EXPECT_GE(nothing->data, emulated_memory + 1280 + 256 + 1);
+    EXPECT_LT(nothing->data, emulated_memory + 1280 + 0x10000);
+    uint16_t entry[2];
+    std::memcpy(entry, nothing->emulated_entry, sizeof entry);
+    EXPECT_EQ(entry[0], 3);
+    EXPECT_EQ(emulated_memory + 1280 + entry[1], nothing->data);
+    // The last text of the segment grows where it is.
+    uint8_t* before = nothing->data;
+    assign_string(nothing, literal("ABCDEFGH"));
+    EXPECT_EQ(nothing->data, before);
+    EXPECT_EQ(string_text(nothing), "ABCDEFGH");
+    assign_string(space, literal("xy"));
+    EXPECT_EQ(string_text(space), "xy");
+    EXPECT_EQ(string_text(nothing), "ABCDEFGH");
+    std::memcpy(entry, space->emulated_entry, sizeof entry);
+    EXPECT_EQ(entry[0], 2);
+    EXPECT_EQ(emulated_memory + 1280 + entry[1], space->data);
+    release_temporaries(1, 0);
+    EXPECT_EQ(current_temp_top(), 1u);
+}

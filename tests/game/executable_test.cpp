@@ -38,11 +38,11 @@ TEST(Executable, SplashTitleAndMenuAppearInOrderAndMenuKeysChangeTheirLines) {
     XSession session;
     START_GAME(session);
     TextScreen screen;
-    ASSERT_TRUE(session.wait_for(screen, [](const TextScreen& s) { return s.shows(10, 12, "MIRANEX"); }, 10000));
+    ASSERT_TRUE(session.wait_for(screen, [](const TextScreen& s) { return s.shows(10, 12, "MIRANEX"); }, 20000));
     EXPECT_FALSE(on_menu(screen));
-    ASSERT_TRUE(session.wait_for(screen, [](const TextScreen& s) { return s.shows(3, 15, "TOMMY-ZAPPO"); }));
+    ASSERT_TRUE(session.wait_for(screen, [](const TextScreen& s) { return s.shows(3, 15, "TOMMY-ZAPPO"); }, 30000)) << screen.dump();
     EXPECT_EQ(screen.text(2, 13, 15), "\353*\353*\353*\353*\353*\353*\353*\353");
-    ASSERT_TRUE(session.wait_for(screen, on_menu));
+    ASSERT_TRUE(session.wait_for(screen, on_menu, 30000)) << screen.dump();
     EXPECT_EQ(screen.cells[5][8].code, 2);  // the hero
     EXPECT_EQ(screen.cells[5][8].color, 66);
     EXPECT_EQ(screen.text(5, 32, 2), "\002\353");  // the villain with his bomb
@@ -58,7 +58,7 @@ TEST(Executable, SplashTitleAndMenuAppearInOrderAndMenuKeysChangeTheirLines) {
 
     auto line_after = [&](const char* key, int row, const std::string& wanted) {
         session.key(key);
-        return session.wait_for(screen, [&](const TextScreen& s) { return s.shows(row, 15, wanted); }, 3000);
+        return session.wait_for(screen, [&](const TextScreen& s) { return s.shows(row, 15, wanted); }, 10000);
     };
     EXPECT_TRUE(line_after("D", 13, "D- Difficulty: Hard   "));
     EXPECT_TRUE(line_after("D", 13, "D- Difficulty: Easy   "));
@@ -83,7 +83,7 @@ TEST(Executable, SplashTitleAndMenuAppearInOrderAndMenuKeysChangeTheirLines) {
 
     // "E": the help screen; any key goes back to the title and the menu.
     session.key("E");
-    ASSERT_TRUE(session.wait_for(screen, [](const TextScreen& s) { return s.shows(1, 1, "KRAXO has hacked the bank central"); }, 3000));
+    ASSERT_TRUE(session.wait_for(screen, [](const TextScreen& s) { return s.shows(1, 1, "KRAXO has hacked the bank central"); }, 10000));
     EXPECT_EQ(screen.cells[1][1].color, 10);
     EXPECT_TRUE(screen.shows(7, 1, "binary bombs...."));
     EXPECT_TRUE(screen.shows(9, 1, "Keyboard map (Joystick available):"));
@@ -93,16 +93,16 @@ TEST(Executable, SplashTitleAndMenuAppearInOrderAndMenuKeysChangeTheirLines) {
     EXPECT_TRUE(screen.shows(22, 1, "Press any key ..."));
     EXPECT_EQ(screen.cells[22][1].color, 15);
     session.key("x");
-    EXPECT_TRUE(session.wait_for(screen, on_menu));
+    EXPECT_TRUE(session.wait_for(screen, on_menu, 30000));
 
     // "T" without a joystick: both readings stay at the middle, "5" ends the
     // calibration and the option is off again.
     session.key("T");
-    ASSERT_TRUE(session.wait_for(screen, [](const TextScreen& s) { return s.shows(1, 1, "      Calibrate Joystick :"); }, 3000));
+    ASSERT_TRUE(session.wait_for(screen, [](const TextScreen& s) { return s.shows(1, 1, "      Calibrate Joystick :"); }, 10000));
     EXPECT_TRUE(screen.shows(10, 10, " 128   128 "));
     EXPECT_EQ(screen.cells[10][11].color, 4);
     session.key("5");
-    ASSERT_TRUE(session.wait_for(screen, on_menu));
+    ASSERT_TRUE(session.wait_for(screen, on_menu, 30000));
     EXPECT_TRUE(screen.shows(15, 15, "T- Joystick: off"));
 
     session.key("f");
@@ -113,7 +113,7 @@ TEST(Executable, ClosingTheWindowEndsWithStatusZero) {
     XSession session;
     START_GAME(session);
     TextScreen screen;
-    ASSERT_TRUE(session.wait_for(screen, [](const TextScreen& s) { return s.shows(10, 12, "MIRANEX"); }, 10000));
+    ASSERT_TRUE(session.wait_for(screen, [](const TextScreen& s) { return s.shows(10, 12, "MIRANEX"); }, 20000));
     ASSERT_TRUE(session.close_window());
     EXPECT_EQ(session.wait_exit(), 0);
 }
@@ -122,10 +122,10 @@ TEST(Executable, HeroStopsAtWallsAndDoorsAndDiesBesideATrap) {
     XSession session;
     START_GAME(session);
     TextScreen screen;
-    ASSERT_TRUE(session.wait_for(screen, on_menu, 20000));
+    ASSERT_TRUE(session.wait_for(screen, on_menu, 60000)) << screen.dump();
     session.key("c");  // silent chasers keep the steps quick
     session.key("1");
-    ASSERT_TRUE(session.wait_for(screen, [](const TextScreen& s) { return shows_level(s, 1); }, 3000));
+    ASSERT_TRUE(session.wait_for(screen, [](const TextScreen& s) { return shows_level(s, 1); }, 10000));
     EXPECT_EQ(screen.cells[22][14].code, 2);
     session.key("4");  // a wall at 22,13
     session.key("Left");
@@ -134,7 +134,7 @@ TEST(Executable, HeroStopsAtWallsAndDoorsAndDiesBesideATrap) {
     EXPECT_EQ(screen.cells[22][13].code, 219);
     // Right, up, right: then the door at 21,17 stops him.
     session.key("6 Up Right");
-    ASSERT_TRUE(session.wait_for(screen, [](const TextScreen& s) { return s.cells[21][16].code == 2; }, 3000));
+    ASSERT_TRUE(session.wait_for(screen, [](const TextScreen& s) { return s.cells[21][16].code == 2; }, 10000));
     session.key("6 Right");
     session.wait_for(screen, [](const TextScreen&) { return false; }, 400);
     EXPECT_EQ(screen.cells[21][16].code, 2);
@@ -146,15 +146,15 @@ TEST(Executable, HeroStopsAtWallsAndDoorsAndDiesBesideATrap) {
 
     // "q": the game is over, back to the menu.
     session.key("q");
-    ASSERT_TRUE(session.wait_for(screen, [](const TextScreen& s) { return s.shows(5, 15, "GAME OVER"); }, 20000));
-    ASSERT_TRUE(session.wait_for(screen, on_menu, 10000));
+    ASSERT_TRUE(session.wait_for(screen, [](const TextScreen& s) { return s.shows(5, 15, "GAME OVER"); }, 60000)) << screen.dump();
+    ASSERT_TRUE(session.wait_for(screen, on_menu, 30000)) << screen.dump();
 
     // Level 2: three steps left put the trap at 21,13 above the hero.
     session.key("2");
-    ASSERT_TRUE(session.wait_for(screen, [](const TextScreen& s) { return shows_level(s, 2); }, 3000));
+    ASSERT_TRUE(session.wait_for(screen, [](const TextScreen& s) { return shows_level(s, 2); }, 10000));
     session.key("4 4 4");
     // The level starts afresh with one life less.
-    ASSERT_TRUE(session.wait_for(screen, [](const TextScreen& s) { return s.text(7, 32, 6) == "\003\003\003\003  "; }, 5000));
+    ASSERT_TRUE(session.wait_for(screen, [](const TextScreen& s) { return s.text(7, 32, 6) == "\003\003\003\003  "; }, 15000));
     EXPECT_EQ(screen.cells[22][16].code, 2);
     session.key("F");
     EXPECT_EQ(session.wait_exit(), 0);
@@ -163,11 +163,11 @@ TEST(Executable, HeroStopsAtWallsAndDoorsAndDiesBesideATrap) {
 // Levels from the practice keys, each compared cell by cell with its tables.
 void check_levels(XSession& session, int first, int last) {
     TextScreen screen;
-    ASSERT_TRUE(session.wait_for(screen, on_menu, 20000));
+    ASSERT_TRUE(session.wait_for(screen, on_menu, 60000)) << screen.dump();
     for (int level = first; level <= last; ++level) {
         session.key(std::to_string(level));
-        ASSERT_TRUE(session.wait_for(screen, [&](const TextScreen& s) { return shows_level(s, level) && maze_differences(s, level) == 0; }, 4000))
-            << "level " << level << ": " << maze_differences(screen, level) << " cells differ";
+        ASSERT_TRUE(session.wait_for(screen, [&](const TextScreen& s) { return shows_level(s, level) && maze_differences(s, level) == 0; }, 15000))
+            << "level " << level << ": " << maze_differences(screen, level) << " cells differ\n" << screen.dump();
         EXPECT_EQ(screen.cells[1][1].color, level_layout(level).maze_color) << level;
         EXPECT_EQ(screen.cells[11][32].color, 12);
         EXPECT_TRUE(screen.shows(14, 32, "SCORE"));
@@ -175,7 +175,7 @@ void check_levels(XSession& session, int first, int last) {
         EXPECT_EQ(screen.cells[level_layout(level).hero_row][level_layout(level).hero_col].color, 66);
         if (level < last) {
             session.key("q");
-            ASSERT_TRUE(session.wait_for(screen, on_menu, 30000));
+            ASSERT_TRUE(session.wait_for(screen, on_menu, 90000)) << screen.dump();
         }
     }
     session.key("f");

@@ -160,6 +160,7 @@ void contact_board() {
     game.step_pause = 0;
     game.lives_setting = 3;
     game.lives_left = 3;
+    game.score = 0;
     game.time_limit = 60;
     statement(1, [] { game.level_start_time = static_cast<float>(timer()); });
 }
@@ -341,8 +342,8 @@ void setup_cases() {
     for (const auto& difficulty : difficulties) {
         game.hard_mode = difficulty.hard;
         game.easy_bonus_seconds = difficulty.bonus;
-        game.enemy_double_step = 7;  // shows where a level leaves it as it was
         for (int level = 1; level <= level_count; ++level) {
+            game.enemy_double_step = 7;  // shows where a level leaves it as it was
             game.level = static_cast<float>(level);
             Screen next = start_level();
             std::string prefix = std::string(difficulty.name) + std::to_string(level);
@@ -363,7 +364,7 @@ void setup_cases() {
             for (int col = 1; col <= maze_width; ++col)
                 if (char_at(static_cast<float>(row), static_cast<float>(col)) != expected[row][col]) ++differences;
         report_value("draw" + std::to_string(level) + ".differences", differences);
-        report_value("draw" + std::to_string(level) + ".score_cell", char_at(15, 34));
+        report_value("draw" + std::to_string(level) + ".score_cell", char_at(15, 33));
         report_value("draw" + std::to_string(level) + ".name_start", char_at(11, 32));
     }
 

@@ -41,6 +41,18 @@ struct TextScreen {
         for (int c = col; c < col + length && c <= 40; ++c) out += static_cast<char>(cells[row][c].code);
         return out;
     }
+    // All 25 rows, unprintable codes as "?", for failure messages.
+    std::string dump() const {
+        std::string out;
+        for (int row = 1; row <= 25; ++row) {
+            for (int col = 1; col <= 40; ++col) {
+                int code = cells[row][col].code;
+                out += code >= 32 && code < 127 ? static_cast<char>(code) : '?';
+            }
+            out += '\n';
+        }
+        return out;
+    }
     bool shows(int row, int col, const std::string& wanted) const { return text(row, col, static_cast<int>(wanted.size())) == wanted; }
 };
 
@@ -132,22 +144,32 @@ public:
     }
 
     // Starts the program on the display (silent audio) and finds its window.
+    // A busy machine sometimes refuses the program its first connection to a
+    // fresh server; it then ends at once, and is started again.
     bool start_game(const std::string& executable) {
-        game_ = fork();
-        if (game_ == 0) {
-            setenv("DISPLAY", display_.c_str(), 1);
-            setenv("SDL_AUDIODRIVER", "dummy", 1);
-            setenv("SDL_VIDEODRIVER", "x11", 1);  // never a text-mode fallback
-            execl(executable.c_str(), executable.c_str(), nullptr);
-            _exit(127);
-        }
-        for (int i = 0; i < 100; ++i) {
-            std::string id = xdotool("search --name Untitled");
-            if (!id.empty()) {
-                window_ = id.substr(0, id.find('\n'));
-                return true;
+        for (int attempt = 1; attempt <= 3; ++attempt) {
+            game_ = fork();
+            if (game_ == 0) {
+                setenv("DISPLAY", display_.c_str(), 1);
+                setenv("SDL_AUDIODRIVER", "dummy", 1);
+                setenv("SDL_VIDEODRIVER", "x11", 1);  // never a text-mode fallback
+                execl(executable.c_str(), executable.c_str(), nullptr);
+                _exit(127);
             }
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            for (int i = 0; i < 400; ++i) {
+                std::string id = xdotool("search --name Untitled");
+                if (!id.empty()) {
+                    window_ = id.substr(0, id.find('\n'));
+                    return true;
+                }
+                int status;
+                if (waitpid(game_, &status, WNOHANG) == game_) {
+                    game_ = -1;
+                    break;
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            }
+            if (game_ > 0) return false;
         }
         return false;
     }

@@ -382,6 +382,25 @@ TEST_F(Keyboard, LockKeysFollowTheSystemOnEveryIteration) {
     EXPECT_EQ(emulated_memory[0x417] & 0x10, 0);
 }
 
+TEST_F(Keyboard, StartUpSeedsTheLocksFromTheSystem) {
+    set_os_scroll_lock(true);
+    SDL_SetModState(static_cast<SDLMod>(KMOD_CAPS | KMOD_NUM));
+    seed_keyboard_state();
+    EXPECT_TRUE(is_key_held(key_scroll_lock_state));
+    EXPECT_TRUE(is_key_held(key_caps_lock));
+    EXPECT_TRUE(is_key_held(key_num_lock));
+    EXPECT_EQ(emulated_memory[0x417], 0x10 | 0x20 | 0x40);
+    EXPECT_EQ(emulated_memory[0x496], 0x10);
+    // The system turns Caps Lock off without a key event reaching us.
+    SDL_SetModState(KMOD_NUM);
+    sync_lock_keys();
+    EXPECT_FALSE(is_key_held(key_caps_lock));
+    EXPECT_EQ(emulated_memory[0x417], 0x10 | 0x20);
+    SDL_SetModState(KMOD_NONE);
+    sync_lock_keys();
+    EXPECT_EQ(emulated_memory[0x417], 0x10);
+}
+
 TEST_F(Keyboard, InkeyGivesNothingWhileAnErrorIsPending) {
     tap(SDLK_a, 'a');
     control.pending_error = 5;

@@ -1,10 +1,4 @@
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -16,46 +10,13 @@
 #include "runtime/core/strings.h"
 #include "runtime/input/keyboard.h"
 #include "support/runtime_child.h"
-
-extern char** environ;
+#include "support/x_server.h"
 
 namespace {
 
 // Keys typed through a real X server into the program's real window: the
 // window system's own translation (Unicode, modifiers, the keypad) meets the
 // key table.
-
-class XServer {
-public:
-    explicit XServer(int display) : display_(display) {
-        std::string name = ":" + std::to_string(display);
-        std::string socket = "/tmp/.X11-unix/X" + std::to_string(display);
-        const char* argv[] = {"Xvfb", name.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp", nullptr};
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-        if (posix_spawnp(&pid_, "Xvfb", &actions, nullptr, const_cast<char**>(argv), environ) != 0) pid_ = 0;
-        posix_spawn_file_actions_destroy(&actions);
-        for (int waited = 0; pid_ != 0 && waited < 5000 && !ready_; waited += 50) {
-            struct stat info {};
-            ready_ = stat(socket.c_str(), &info) == 0;
-            if (!ready_) usleep(50000);
-        }
-    }
-    ~XServer() {
-        if (pid_ == 0) return;
-        kill(pid_, SIGTERM);
-        waitpid(pid_, nullptr, 0);
-    }
-    bool ready() const { return ready_; }
-    std::string display() const { return ":" + std::to_string(display_); }
-
-private:
-    int display_;
-    pid_t pid_ = 0;
-    bool ready_ = false;
-};
 
 // Runs a shell command in the child and returns its first output line.
 std::string command_output(const std::string& command) {
@@ -69,11 +30,10 @@ std::string command_output(const std::string& command) {
     return line;
 }
 
-
 TEST(KeyboardX11, TypedKeysReachInkeyAsTheirPcCodes) {
     if (system("command -v xdotool >/dev/null 2>&1") != 0) GTEST_SKIP() << "xdotool is not installed";
-    XServer server(180 + getpid() % 600);
-    if (!server.ready()) GTEST_SKIP() << "Xvfb could not be started";
+    XServer server;
+    if (server.display().empty()) GTEST_SKIP() << "Xvfb could not be started";
 
     ChildOptions options;
     options.environment = {{"SDL_VIDEODRIVER", "x11"}, {"DISPLAY", server.display()}};

@@ -46,5 +46,6 @@ inline void expect_reports(const ChildResult& result, std::initializer_list<cons
     ASSERT_TRUE(result.exited) << result.stderr_text;
     std::string all;
     for (const std::string& line : result.reports) all += line + "\n";
-    for (const char* line : lines) EXPECT_TRUE(result.reported(line)) << "missing: " << line << "\nreported:\n" << all;
+    for (const char* line : lines)
+        EXPECT_TRUE(result.reported(line)) << "missing: " << line << "\nreported:\n" << all << "status " << result.status << ", standard error:\n" << result.stderr_text;
 }

@@ -243,7 +243,39 @@ TEST(Presentation, DialogIsDrawnOverTheLiveScreenAndAnsweredByAClick) {
         statement_step(312);
         child_report("continued after No");
     });
-    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.status, 0) << result.stderr_text;
     expect_reports(result, {"box mismatches:0", "live pixel:1", "still open:1"});
     EXPECT_FALSE(result.reported("continued after No"));
+}
+
+TEST(Presentation, DialogWhileTheScreenIsFrozenIsDrawnAloneAndThePictureComesBack) {
+    ChildResult result = run_runtime_child([] {
+        screen(13);
+        draw_test_pattern();
+        wait_presentations(2);
+        // As SCREEN does while it rebuilds the pages: the image is not read.
+        control.presentation_freeze = 1;
+        while (control.presentation_freeze.load() != 2) SDL_Delay(1);
+        std::thread([] {
+            while (!dialog_is_open()) SDL_Delay(2);
+            wait_presentations(3);
+            SDL_Surface* s = SDL_GetVideoSurface();
+            DialogLayout layout = layout_dialog(dialog_state.caption, dialog_state.text, dialog_state.buttons, s->w, s->h);
+            std::vector<uint32_t> expected(static_cast<size_t>(s->w) * s->h, 0);
+            draw_dialog(layout, font8x16, {expected.data(), s->w, s->h, s->w});
+            int mismatches = 0;
+            for (int y = 0; y < s->h; ++y)
+                for (int x = 0; x < s->w; ++x)
+                    if (surface_pixel(x, y) != (expected[y * s->w + x] & 0xFFFFFF)) ++mismatches;
+            child_report("frozen dialog mismatches:" + std::to_string(mismatches));
+            push_key(SDLK_y, 'y');
+        }).detach();
+        raise_error(5);
+        statement_step(20);
+        control.presentation_freeze = 0;
+        wait_presentations(2);
+        report_picture("after", 0, 0, 1);
+        system_exit();
+    });
+    expect_reports(result, {"frozen dialog mismatches:0", "after:320x200 window mismatches 0"});
 }
