@@ -11,6 +11,7 @@
 #include "game/audio_capture.h"
 #include "game/ending_routines.h"
 #include "game/game_child.h"
+#include "game/level_child.h"
 #include "game/level_data.h"
 #include "game/level_mechanics.h"
 #include "game/level_setup.h"
@@ -18,22 +19,6 @@
 #include "game/screens.h"
 
 namespace {
-
-void begin_level(int level) {
-    game.level = static_cast<float>(level);
-    game.practice = 0;
-    game.step_pause = 0;
-    game.lives_setting = 5;
-    game.lives_left = 5;
-    start_level();
-}
-
-void place_hero(float row, float col) {
-    put_char(game.hero_row, game.hero_col, 32, 66);
-    game.hero_row = row;
-    game.hero_col = col;
-    put_char(row, col, hero_code, 66);
-}
 
 void quit_at_once() {
     start_up();
@@ -92,8 +77,7 @@ void ending_then_play() {
     report_value("medal_bottom", char_at(6, 17));
 
     // Enemy sound off: the chaser moves in silence, the key still sounds.
-    game.enemy_sound = 0;
-    begin_level(1);
+    begin_level(1, 0, 0);
     enemy_due();
     level_own_work();
     report_value("silent_move.row", game.enemy1_row);
@@ -102,8 +86,7 @@ void ending_then_play() {
     report_value("silent_move.key", game.key1_taken);
 
     // Enemy sound on: its move down plays the level's vertical note.
-    game.enemy_sound = 1;
-    begin_level(1);
+    begin_level(1, 0, 1);
     enemy_due();
     level_own_work();
     report_value("sounding_move.row", game.enemy1_row);

@@ -20,11 +20,23 @@ bool on_menu(const TextScreen& screen) { return screen.shows(9, 15, menu_line_a)
         ASSERT_TRUE((session).start_game(game_executable())) << "no window appeared";     \
     } while (0)
 
+// What a level's own mechanism draws from its very first step, before any
+// screenshot can see the set-up alone: the drop of level 5 (one falling,
+// others left on row 22), the bomb and the patroller of level 7.
+bool drawn_by_first_steps(int level, int row, int col, int code) {
+    if (level == 5) return code == '.';
+    if (level == 7) return row == 2 && (code == 15 || (col == 4 && code == 235));
+    return false;
+}
+
 int maze_differences(const TextScreen& screen, int level) {
     const LevelPicture expected = expected_level_picture(level);
     int differences = 0;
     for (int row = 1; row <= 23; ++row)
-        for (int col = 1; col <= maze_width; ++col) differences += screen.cells[row][col].code != expected[row][col];
+        for (int col = 1; col <= maze_width; ++col) {
+            int code = screen.cells[row][col].code;
+            differences += code != expected[row][col] && !drawn_by_first_steps(level, row, col, code);
+        }
     return differences;
 }
 

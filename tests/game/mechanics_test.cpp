@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "game/game_child.h"
+#include "game/level_child.h"
 #include "game/level_data.h"
 #include "game/level_mechanics.h"
 #include "game/level_setup.h"
@@ -23,26 +24,6 @@ ChildOptions long_child() {
     ChildOptions options;
     options.timeout_ms = 60000;
     return options;
-}
-
-// The real set-up of a level, with silent chasers and no step pause.
-void begin_level(int level, float hard = 0) {
-    game.level = static_cast<float>(level);
-    game.hard_mode = hard;
-    game.enemy_sound = 0;
-    game.step_pause = 0;
-    game.lives_setting = 5;
-    game.lives_left = 5;
-    game.score = 0;
-    start_level();
-}
-
-// The hero taken from his cell to another, as a move draws him.
-void place_hero(float row, float col) {
-    put_char(game.hero_row, game.hero_col, 32, 66);
-    game.hero_row = row;
-    game.hero_col = col;
-    put_char(row, col, hero_code, 66);
 }
 
 void report_cell(const std::string& name, float row, float col) { report_value(name, char_at(row, col)); }
