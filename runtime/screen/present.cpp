@@ -250,8 +250,8 @@ void finish_presentation() {
 }
 
 // The full-screen state for this frame, from set_fullscreen's request or one
-// Alt+Enter press.
-void apply_fullscreen_change(const ModeChoice& choice) {
+// Alt+Enter press; true when it changed.
+bool apply_fullscreen_change(const ModeChoice& choice) {
     const std::vector<ModeSize>& modes = presentation.fullscreen_modes;
     int32_t request = presentation.fullscreen_request.load();
     bool alt_enter = false;
@@ -267,6 +267,7 @@ void apply_fullscreen_change(const ModeChoice& choice) {
         show_pointer(decision.state == fullscreen_windowed);
     }
     presentation.fullscreen_request = -1;
+    return decision.changed;
 }
 
 }  // namespace
@@ -316,9 +317,7 @@ void present_display() {
     }
     const std::vector<ModeSize>& modes = presentation.fullscreen_modes;
     ModeChoice choice = choose_fullscreen_modes(modes, view.width, view.height);
-    int32_t state_before = presentation.fullscreen_state.load();
-    apply_fullscreen_change(choice);
-    bool changed = presentation.fullscreen_state.load() != state_before;
+    bool changed = apply_fullscreen_change(choice);
     FrameLayout layout = frame_layout(view.width, view.height, presentation.fullscreen_state.load(), modes, choice);
     presentation.offset_x = layout.offset_x;
     presentation.offset_y = layout.offset_y;

@@ -140,6 +140,10 @@ public:
         close(number_pipe[0]);
         if (number.empty()) return false;
         display_ = ":" + number;
+        // A first client lets the server finish setting itself up (its
+        // keyboard map); a program that connects during that can be refused.
+        for (int i = 0; i < 50 && xdotool("getdisplaygeometry").empty(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
         return true;
     }
 
@@ -147,7 +151,8 @@ public:
     // A busy machine sometimes refuses the program its first connection to a
     // fresh server; it then ends at once, and is started again.
     bool start_game(const std::string& executable) {
-        for (int attempt = 1; attempt <= 3; ++attempt) {
+        for (int attempt = 1; attempt <= 5; ++attempt) {
+            if (attempt > 1) std::this_thread::sleep_for(std::chrono::milliseconds(500));
             game_ = fork();
             if (game_ == 0) {
                 setenv("DISPLAY", display_.c_str(), 1);
@@ -249,12 +254,11 @@ public:
     }
 
     ~XSession() {
-        for (pid_t* pid : {&game_, &server_}) {
-            if (*pid > 0) {
-                kill(*pid, SIGKILL);
-                waitpid(*pid, nullptr, 0);
-            }
-        }
+        // The server gets SIGTERM, so that it removes its lock and socket.
+        if (game_ > 0) kill(game_, SIGKILL);
+        if (server_ > 0) kill(server_, SIGTERM);
+        for (pid_t pid : {game_, server_})
+            if (pid > 0) waitpid(pid, nullptr, 0);
     }
 
 private:
