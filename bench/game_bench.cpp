@@ -105,6 +105,10 @@ void BM_ProcessStartToFirstFrame(benchmark::State& state) {
         state.SkipWithError("Xvfb cannot start here");
         return;
     }
+    // A first client lets the server finish setting itself up (its keyboard
+    // map); a program that connects during that can be refused.
+    for (int i = 0; i < 50 && run_output("DISPLAY=" + display + " xdotool getdisplaygeometry 2>/dev/null").empty(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
     const std::string executable = game_executable();
     const std::string search = "DISPLAY=" + display + " xdotool search --name Untitled 2>/dev/null";
     double overhead_s = 0;
