@@ -30,7 +30,6 @@
 
 // The X library keeps a few strings of its own (from key translation) until
 // the process ends; the leak checker of the sanitizer build is told so.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libX11.so\n"; }
 
 namespace {
 
