@@ -15,6 +15,7 @@
 #include "game/basic.h"
 #include "game/game_state.h"
 #include "game/level_setup.h"
+#include "game/mechanics.h"
 #include "game/play_loop.h"
 #include "runtime/core/runtime_control.h"
 #include "runtime/core/strings.h"
@@ -40,7 +41,9 @@ void start_runtime_in_process() {
 
 // A step of level 3 (contacts, status, clock, key) and of level 1 (its key
 // checks and a chaser turn that does not move) with step_pause 0: the work
-// of every step that plays no tune.
+// of every step that plays no tune. Levels 4, 7 and 8 add their own
+// mechanisms that play nothing: corner keys and bomb, the temple key, bomb
+// and patroller, the fog reward.
 void BM_PlayStep(benchmark::State& state) {
     start_runtime_in_process();
     reset_game_state();
@@ -52,7 +55,35 @@ void BM_PlayStep(benchmark::State& state) {
     game.enemy_period = 1e9f;       // chasers skip their moves: no move notes
     for (auto _ : state) benchmark::DoNotOptimize(play_step());
 }
-BENCHMARK(BM_PlayStep)->Arg(3)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PlayStep)->Arg(3)->Arg(1)->Arg(4)->Arg(7)->Arg(8)->Unit(benchmark::kMicrosecond);
+
+// The drop of level 5 falling one row (its restart and its collection play
+// tunes, so each step starts it again at row 10).
+void BM_FallingDrop(benchmark::State& state) {
+    start_runtime_in_process();
+    reset_game_state();
+    game.level = 5;
+    start_level();
+    for (auto _ : state) {
+        game.enemy1_row = 10;
+        game.enemy1_col = 5;
+        falling_drop();
+    }
+}
+BENCHMARK(BM_FallingDrop)->Unit(benchmark::kMicrosecond);
+
+// A move of level 6's crawler: five drawings, four read-backs, the score.
+void BM_CrawlerMove(benchmark::State& state) {
+    start_runtime_in_process();
+    reset_game_state();
+    game.level = 6;
+    start_level();
+    for (auto _ : state) {
+        game.enemy_tick = game.crawler_period;
+        wall_crawler();
+    }
+}
+BENCHMARK(BM_CrawlerMove)->Unit(benchmark::kMicrosecond);
 
 std::string run_output(const std::string& command) {
     std::string out;

@@ -3,6 +3,7 @@
 #include "game/basic.h"
 #include "game/chaser.h"
 #include "game/game_state.h"
+#include "game/mechanics.h"
 
 namespace {
 
@@ -56,15 +57,16 @@ void key_checks() {
         for (const KeyCheck& check : level2_keys) key_check(check);
 }
 
-// Levels 4 to 8 run their chaser turns; their own mechanisms (generator,
-// drop, crawler, patroller and key, fog capture) join them here.
+// The mechanisms of levels 4 to 8 are in mechanics.h.
 void level_own_work() {
     switch (static_cast<int>(game.level)) {
     case 1: key_checks(); chaser_turn(false); break;
     case 2: key_checks(); chaser_turn(true); break;
-    case 4: chaser_turn(true); break;
-    case 7:
-    case 8:
+    case 4: generator_keys_and_bomb(); generator_chaser_turn(); break;
+    case 5: falling_drop(); break;
+    case 6: wall_crawler(); break;
+    case 7: temple_key_and_bomb(); temple_patroller(); chaser_turn(false); break;
+    case 8: fog_reward(); fog_chaser_turn(); break;
     case 9: chaser_turn(false); break;
     default: break;
     }

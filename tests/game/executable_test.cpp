@@ -20,6 +20,15 @@ bool on_menu(const TextScreen& screen) { return screen.shows(9, 15, menu_line_a)
         ASSERT_TRUE((session).start_game(game_executable())) << "no window appeared";     \
     } while (0)
 
+// What a level's own mechanism draws from its very first step, before any
+// screenshot can see the set-up alone: the drop of level 5 (one falling,
+// others left on row 22), the bomb and the patroller of level 7.
+bool drawn_by_first_steps(int level, int row, int col, int code) {
+    if (level == 5) return code == '.';
+    if (level == 7) return row == 2 && (code == 15 || (col == 4 && code == 235));
+    return false;
+}
+
 // Cells that differ from the level's tables. The chasers start moving a
 // moment after the set-up, and only over blanks: a blank where an enemy
 // started and an enemy where a blank was do not count.
@@ -32,7 +41,7 @@ int maze_differences(const TextScreen& screen, int level) {
             int shown = screen.cells[row][col].code;
             bool enemy_start = row == layout.enemy1_row && col == layout.enemy1_col;
             bool chaser_moved = (shown == layout.enemy_glyph && expected[row][col] == 32) || (enemy_start && shown == 32);
-            differences += shown != expected[row][col] && !chaser_moved;
+            differences += shown != expected[row][col] && !chaser_moved && !drawn_by_first_steps(level, row, col, shown);
         }
     }
     return differences;

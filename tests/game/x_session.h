@@ -198,6 +198,9 @@ public:
         return false;
     }
 
+    // The server's display, for programs a test starts on it itself.
+    const std::string& display() const { return display_; }
+
     std::string xdotool(const std::string& arguments) const {
         return run_output("DISPLAY=" + display_ + " xdotool " + arguments + " 2>/dev/null");
     }

@@ -107,15 +107,16 @@ TEST(InputRuntime, PauseHoldsTheProgramUntilAKeyThatInkeyNeverSees) {
         bool ran_while_paused = false;
         while (!resume_key_pushed) {
             statement(20, [&] {
-                SDL_Delay(5);
-                // A statement just finishing as the pause arrives reaches its
-                // step a moment later; well after that nothing may run.
+                // The statement running as the pause arrives (or just after,
+                // before attention is raised) reaches its step and is held
+                // there; none may begin well after the pause was taken.
                 Uint32 seen = pause_seen_ms.load();
                 if (seen != 0 && SDL_GetTicks() - seen > 50 && !resume_key_pushed) ran_while_paused = true;
+                SDL_Delay(5);
             });
         }
         child_report(ran_while_paused ? "ran while paused" : "held");
-        child_report("first:" + read_key_hex());
+        child_report("first:" + read_key_hex(5000));
         // Alt+Enter is the full-screen switch: the key after it comes first.
         statement(30, [] {
             push_key_event(SDL_KEYDOWN, SDLK_LALT);
@@ -123,13 +124,15 @@ TEST(InputRuntime, PauseHoldsTheProgramUntilAKeyThatInkeyNeverSees) {
             push_key_event(SDL_KEYUP, SDLK_LALT);
             push_key(SDLK_k, 'k');
         });
-        child_report("after alt+enter:" + read_key_hex());
+        child_report("after alt+enter:" + read_key_hex(5000));
         system_exit();
     });
-    EXPECT_EQ(result.status, 0);
-    EXPECT_TRUE(result.reported("held")) << result.stderr_text;
-    EXPECT_TRUE(result.reported("first:79"));
-    EXPECT_TRUE(result.reported("after alt+enter:6b"));
+    std::string reports;
+    for (const std::string& line : result.reports) reports += line + "|";
+    EXPECT_EQ(result.status, 0) << result.stderr_text;
+    EXPECT_TRUE(result.reported("held")) << reports;
+    EXPECT_TRUE(result.reported("first:79")) << reports;
+    EXPECT_TRUE(result.reported("after alt+enter:6b")) << reports;
 }
 
 FakeJoysticks child_joysticks;
