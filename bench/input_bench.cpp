@@ -3,14 +3,15 @@
 // path itself, and STICK.
 #include <SDL.h>
 #include <benchmark/benchmark.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <sstream>
 #include <vector>
+
+#include "bench/runtime_child.h"
 
 #include "runtime/core/emulated_memory.h"
 #include "runtime/core/events.h"
@@ -84,7 +85,6 @@ void BM_StickWithoutController(benchmark::State& state) {
 BENCHMARK(BM_StickWithoutController);
 
 constexpr int latency_samples = 64;
-int latency_fd = -1;
 
 // In the child: pushes one key at a time into SDL's queue and spins until
 // the main loop has put it into the ring; reports each delay in microseconds.
@@ -105,10 +105,9 @@ void key_latency_program() {
         uint8_t bytes[2];
         inkey_bytes(bytes);
         char line[32];
-        int length = std::snprintf(line, sizeof line, "%lld\n",
-                                   static_cast<long long>(std::chrono::duration_cast<std::chrono::microseconds>(delay).count()));
-        ssize_t written = write(latency_fd, line, static_cast<size_t>(length));
-        (void)written;
+        std::snprintf(line, sizeof line, "%lld",
+                      static_cast<long long>(std::chrono::duration_cast<std::chrono::microseconds>(delay).count()));
+        bench_report(line);
         SDL_Delay(static_cast<Uint32>(7 * (i % 5)));  // push at different points of the loop's cycle
     }
     system_exit();
@@ -116,25 +115,8 @@ void key_latency_program() {
 
 std::vector<double> measure_key_latencies_s() {
     std::vector<double> delays;
-    int fds[2];
-    if (pipe(fds) != 0) return delays;
-    pid_t pid = fork();
-    if (pid == 0) {
-        close(fds[0]);
-        latency_fd = fds[1];
-        setenv("SDL_VIDEODRIVER", "dummy", 0);
-        setenv("SDL_AUDIODRIVER", "dummy", 0);
-        char name[] = "bench";
-        char* argv[] = {name, nullptr};
-        _exit(runtime_main(1, argv, key_latency_program));
-    }
-    close(fds[1]);
-    if (FILE* in = fdopen(fds[0], "r")) {
-        long long us = 0;
-        while (std::fscanf(in, "%lld", &us) == 1) delays.push_back(static_cast<double>(us) * 1e-6);
-        std::fclose(in);
-    }
-    waitpid(pid, nullptr, 0);
+    std::istringstream lines(run_runtime_bench_child(key_latency_program));
+    for (long long us = 0; lines >> us;) delays.push_back(static_cast<double>(us) * 1e-6);
     return delays;
 }
 

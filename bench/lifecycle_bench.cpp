@@ -11,12 +11,12 @@
 #include <sstream>
 #include <string>
 
+#include "bench/runtime_child.h"
 #include "runtime/core/lifecycle.h"
 #include "runtime/core/statement.h"
 
 namespace {
 
-int result_fd = -1;
 constexpr double measured_s = 5.0;
 
 // utime + stime of one thread, in clock ticks.
@@ -47,11 +47,10 @@ void sleeping_program() {
     long cpu_after = thread_cpu_ticks(main_tid);
     uint32_t loops_after = main_loop_iteration_count();
     char line[128];
-    int length = std::snprintf(line, sizeof line, "%f %f\n",
+    std::snprintf(line, sizeof line, "%f %f",
                                100.0 * (cpu_after - cpu_before) / sysconf(_SC_CLK_TCK) / elapsed_s,
                                (loops_after - loops_before) / elapsed_s);
-    ssize_t written = write(result_fd, line, static_cast<size_t>(length));
-    (void)written;
+    bench_report(line);
     system_exit();
 }
 
@@ -59,27 +58,8 @@ void BM_MainThreadWhileProgramSleeps(benchmark::State& state) {
     double cpu_percent = 0;
     double loops_per_s = 0;
     for (auto _ : state) {
-        int fds[2];
-        if (pipe(fds) != 0) {
-            state.SkipWithError("pipe");
-            return;
-        }
-        pid_t pid = fork();
-        if (pid == 0) {
-            close(fds[0]);
-            result_fd = fds[1];
-            setenv("SDL_VIDEODRIVER", "dummy", 0);
-            setenv("SDL_AUDIODRIVER", "dummy", 0);
-            char name[] = "bench";
-            char* argv[] = {name, nullptr};
-            _exit(runtime_main(1, argv, sleeping_program));
-        }
-        close(fds[1]);
-        char buffer[128] = {};
-        ssize_t got = read(fds[0], buffer, sizeof buffer - 1);
-        close(fds[0]);
-        waitpid(pid, nullptr, 0);
-        if (got <= 0 || std::sscanf(buffer, "%lf %lf", &cpu_percent, &loops_per_s) != 2) {
+        std::string reported = run_runtime_bench_child(sleeping_program);
+        if (std::sscanf(reported.c_str(), "%lf %lf", &cpu_percent, &loops_per_s) != 2) {
             state.SkipWithError("the child reported nothing");
             return;
         }

@@ -45,13 +45,7 @@ std::vector<uint8_t> expected_fill(const ScreenImage& m, int32_t sx, int32_t sy,
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const bool started = [] {
-        screen_start_tables();
-        return true;
-    }();
-    (void)started;
-    reset_runtime_control();
-    screen_start();
+    start_screen_for_input();
     FuzzInput in{data, size};
     int32_t width = 1 + in.next() % 96, height = 1 + in.next() % 64;
     int32_t mode = in.next() % 2 ? 256 : 12;

@@ -23,13 +23,7 @@ std::vector<uint8_t> memory_before;
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const bool started = [] {
-        screen_start_tables();
-        return true;
-    }();
-    (void)started;
-    reset_runtime_control();
-    screen_start();
+    start_screen_for_input();
     text_output_state = TextOutputState{};
     FuzzInput in{data, size};
     const int32_t modes[] = {13, 12, 0, 9, 1, 2, 7, 8, 10, 11};

@@ -6,6 +6,9 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "runtime/core/runtime_control.h"
+#include "runtime/screen/screen_mode.h"
+
 inline void check(bool condition) {
     if (!condition) std::abort();
 }
@@ -18,3 +21,15 @@ struct FuzzInput {
     uint8_t next() { return at < size ? data[at++] : 0; }
     int16_t next16() { return static_cast<int16_t>(next() | next() << 8); }
 };
+
+// Every input starts from a fresh SCREEN 0, as at start-up; the size tables
+// are filled once.
+inline void start_screen_for_input() {
+    static const bool tables_filled = [] {
+        screen_start_tables();
+        return true;
+    }();
+    (void)tables_filled;
+    reset_runtime_control();
+    screen_start();
+}

@@ -198,8 +198,6 @@ uint32_t read_bios_tick_count() {
 
 uint32_t main_loop_iteration_count() { return loop_iterations.load(std::memory_order_relaxed); }
 
-void request_attention() { control.attention_flag = 1; }
-
 void stop_program_thread() {
     control.stopped_bits.fetch_or(1);
     while (control.exit_flag.load() == 0) SDL_Delay(16);

@@ -39,6 +39,3 @@ uint32_t read_bios_tick_count();
 
 // Iterations of the main loop since start-up (for measurements).
 uint32_t main_loop_iteration_count();
-
-// Main thread: asks the program thread to reach statement_step soon.
-void request_attention();
