@@ -128,7 +128,8 @@ def times_faster_than(reference: str, what: str, at_least: float) -> Figure:
 
 
 def ms(value: float) -> str:
-    return f"{significant(value)} ms"
+    """A counter in milliseconds, in whatever unit reads best."""
+    return duration(value / 1000)
 
 
 def counter_by_suffix(key: str) -> Figure:

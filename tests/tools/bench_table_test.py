@@ -4,6 +4,7 @@ import os
 import sys
 import unittest
 
+sys.dont_write_bytecode = True  # keeps tools/ free of compiled files
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "tools"))
 import bench_table  # noqa: E402
 
@@ -43,7 +44,7 @@ class Figures(unittest.TestCase):
         (line,) = rows(run("BM_ProcessStartToFirstFrame/iterations:10/manual_time", cpu_ns=2e6, real_ns=9e8,
                            time_unit="ns", overhead_ms=80.0, longest_ms=1100.0))
         self.assertIn("| ProcessStartToFirstFrame |", line)
-        self.assertIn("900 ms; overhead 80 ms; longest 1,100 ms", line)
+        self.assertIn("900 ms; overhead 80 ms; longest 1.1 s", line)
         self.assertTrue(line.endswith("| yes |"))
 
     def test_per_item_figures_and_both_bounds_of_a_range(self):
