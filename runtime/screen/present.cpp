@@ -119,11 +119,11 @@ bool set_video_mode(const FrameLayout& wanted, int32_t image_width, int32_t imag
 }
 
 // SDL drops the window system's queued events when it switches between
-// window and full screen, and a close request among them would be lost: the
-// program would go on with its window closed by the user. A close request
-// that has already arrived is therefore taken into SDL's own queue first, and
-// the switch waits for the main loop's next pass, which ends the program.
-// Only the main thread reads the window system's events.
+// window and full screen (close requests are counted apart from them, see
+// runtime/platform/close_watch.h). A close request that has already arrived
+// is taken into SDL's own queue first, and the switch is left to the main
+// loop's next pass, which ends the program without spending the switch's
+// time first. Only the main thread reads the window system's events.
 bool close_request_waiting() {
     if (!on_main_thread()) return false;
     SDL_PumpEvents();
