@@ -121,7 +121,7 @@ TEST(FaultKeyFlood, MenuAndLevelStayPlayable) {
                                                  "z", "b", "c", "d", "space", "Return", "Escape", "Home", "End", "F1",
                                                  "comma", "period", "shift+x"};
     session.key("1");
-    ASSERT_TRUE(session.wait_for(screen, shows_level_one, 10000)) << screen.dump();
+    ASSERT_TRUE(session.wait_for(screen, shows_level_one, 20000)) << screen.dump();
     type_fast(session, key_flood(level_keys, 400, 2));
     pause_ms(500);
     ASSERT_TRUE(session.screenshot(screen));
