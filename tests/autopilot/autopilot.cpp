@@ -191,13 +191,13 @@ public:
         const std::string lives_line = "B- Lifes: " + std::to_string(options_.lives) + " ";
         for (int i = 0; i < 4 && !screen_.shows(11, 15, lives_line); ++i) {
             type("b");
-            wait_for([&](const TextScreen& s) { return s.shows(11, 15, lives_line); }, 2);
+            wait_for([&](const TextScreen& s) { return s.shows(11, 15, lives_line); }, 5);
         }
         if (!screen_.shows(11, 15, lives_line)) return fail("the menu does not take the lives");
         std::string wanted = options_.difficulty == "easy" ? "D- Difficulty: Easy" : options_.difficulty == "hard" ? "D- Difficulty: Hard" : "D- Difficulty: Normal";
         for (int i = 0; i < 4 && !screen_.shows(13, 15, wanted); ++i) {
             type("d");
-            wait_for([&](const TextScreen& s) { return s.shows(13, 15, wanted); }, 2);
+            wait_for([&](const TextScreen& s) { return s.shows(13, 15, wanted); }, 5);
         }
         if (!screen_.shows(13, 15, wanted)) return fail("the menu does not take the difficulty");
         return true;
@@ -239,6 +239,7 @@ public:
             return fail("level " + std::to_string(level) + " did not start");
         if (level == 1) save_shot("level");
         const LevelLook look = level_look(level, options_.difficulty == "hard");
+        neutralised_seen_ = false;
         PilotMemory memory;
         auto start = Clock::now();
         int steps = 0, lives_at_start = -1, lives_now = -1, time_left = 0, attempt_lives = -1;
@@ -253,7 +254,10 @@ public:
                 if (attempt_lives != hearts) {
                     if (attempt_lives > hearts) {
                         log_.line("  life lost at " + std::to_string(last_hero_.row) + "," + std::to_string(last_hero_.col) + " (" + last_reason_ + ")");
-                        if (getenv("AUTOPILOT_DEBUG")) std::cerr << last_dump_ << std::endl;
+                        if (getenv("AUTOPILOT_DEBUG")) {
+                            std::cerr << last_dump_ << std::endl;
+                            std::ofstream("/tmp/autopilot-death-" + std::to_string(++deaths_) + ".ppm") << last_ppm_;
+                        }
                     }
                     memory = PilotMemory{};  // a lost life starts the level afresh
                     attempt_lives = hearts;
@@ -261,9 +265,11 @@ public:
                 lives_now = hearts;
             }
             if (auto seconds = number_at(screen_, 3, 32); seconds && level_shown(screen_) == level) time_left = *seconds;
-            if (screen_.shows(5, 8, "Bomb neutralised")) neutralised = true;
+            if (screen_.shows(5, 8, "Bomb neutralised") || neutralised_seen_) neutralised = true;
             if (screen_.shows(5, 15, "GAME OVER")) return fail("game over in level " + std::to_string(level));
             int shown = level_shown(screen_);
+            // The next level's set-up shows only after a win.
+            if (shown == level + 1) neutralised = true;
             bool next_shown = shown == level + 1 || (shown == 0 && neutralised);
             if (neutralised && next_shown) break;
             if (shown != level) {
@@ -280,11 +286,22 @@ public:
             last_hero_ = seen.hero;
             last_reason_ = decision.reason;
             last_dump_ = board_picture(board, seen);
+            if (getenv("AUTOPILOT_DEBUG")) last_ppm_ = reader_.last_ppm();
+            if (getenv("AUTOPILOT_DEBUG")) {
+                char around[96];
+                std::snprintf(around, sizeof around, " up %d/%d down %d/%d left %d/%d right %d/%d", board.at(step(seen.hero, Move::up)), board.color_at(step(seen.hero, Move::up)),
+                              board.at(step(seen.hero, Move::down)), board.color_at(step(seen.hero, Move::down)), board.at(step(seen.hero, Move::left)), board.color_at(step(seen.hero, Move::left)),
+                              board.at(step(seen.hero, Move::right)), board.color_at(step(seen.hero, Move::right)));
+                last_dump_ += around;
+                last_dump_ += " move " + std::to_string(static_cast<int>(decision.move));
+            }
             if (decision.move == Move::none) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(15));
                 continue;
             }
             type(key_of(decision.move));
+            if (getenv("AUTOPILOT_DEBUG"))
+                std::cerr << "t=" << seconds_since(start) << " hero " << seen.hero.row << "," << seen.hero.col << " " << key_of(decision.move) << " (" << decision.reason << ")\n";
             ++steps;
             wait_for_hero_to_leave(seen.hero, look);
         }
@@ -307,11 +324,14 @@ public:
     // worth taking only once it has, or once the step has surely passed.
     void wait_for_hero_to_leave(Cell from, const LevelLook& look) {
         auto start = Clock::now();
-        // A key that seems lost is not typed again at once: two keys in the
-        // buffer would make the second move from a cell already left.
-        while (seconds_since(start) < 0.4) {
+        // A key is never typed while the last one may still wait in the
+        // game's buffer: on a busy machine a step can take a good part of a
+        // second, and two keys in the buffer would make the second move from
+        // a cell already left, perhaps beside a trap.
+        while (seconds_since(start) < 2.0) {
             std::this_thread::sleep_for(std::chrono::milliseconds(3));
             if (!reader_.read(screen_)) continue;
+            if (screen_.shows(5, 8, "Bomb neutralised")) neutralised_seen_ = true;
             Sighting seen = look_at(board_of(screen_), look);
             if (!seen.hero_seen || !(seen.hero == from)) return;
         }
@@ -357,7 +377,9 @@ private:
     TextScreen screen_;
     int lives_lost_total_ = 0;
     Cell last_hero_;
-    std::string last_reason_, last_dump_;
+    std::string last_reason_, last_dump_, last_ppm_;
+    int deaths_ = 0;
+    bool neutralised_seen_ = false;  // seen while waiting for a move
     int last_score_ = 0;
 };
 

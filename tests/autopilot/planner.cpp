@@ -154,7 +154,7 @@ Search search(const Board& board, const Sighting& seen, const LevelLook& look, c
             Cell next = step(here, move);
             if (!board.inside(next) || !safe_cell(board, seen, look, next)) continue;
             if (!patroller_allows(seen, look, memory, here, next)) continue;
-            if (look.double_step && nearest_chaser(seen, next) <= keep_off(look)) continue;
+            if (look.level != 5 && nearest_chaser(seen, next) <= keep_off(look)) continue;
             int moves = result.moves[here.row][here.col] + 1;
             // The hero must be through a cell well before a chaser can be there.
             if (racing && arrival[next.row][next.col] != INT_MAX &&
@@ -221,32 +221,112 @@ bool best_refuge(const Board& board, const Sighting& seen, const LevelLook& look
     return true;
 }
 
+// The path from the hero to a cell found by the search, hero excluded.
+std::vector<Cell> path_to(const Search& found, Cell hero, Cell goal) {
+    std::vector<Cell> path;
+    for (Cell cell = goal; !(cell == hero); cell = found.from[cell.row][cell.col]) path.push_back(cell);
+    return {path.rbegin(), path.rend()};
+}
+
+// One turn of a chaser by the game's own rules: towards the hero into free
+// cells, down, up, right, left; then onto the hero. True when it catches him.
+bool chaser_turn(std::array<std::array<uint8_t, 41>, 26>& codes, Cell& chaser, Cell hero, const LevelLook& look) {
+    struct Rule {
+        Move move;
+        bool (*wanted)(Cell, Cell);
+    };
+    static constexpr Rule rules[] = {
+        {Move::down, [](Cell c, Cell h) { return c.row < h.row; }},
+        {Move::up, [](Cell c, Cell h) { return c.row > h.row; }},
+        {Move::right, [](Cell c, Cell h) { return c.col < h.col; }},
+        {Move::left, [](Cell c, Cell h) { return c.col > h.col; }},
+    };
+    auto code_at = [&](Cell cell) -> uint8_t {
+        return cell.row >= 1 && cell.row <= 25 && cell.col >= 1 && cell.col <= 40 ? codes[cell.row][cell.col] : 219;
+    };
+    auto walk = [&](uint8_t free_code) {
+        for (const Rule& rule : rules) {
+            Cell next = step(chaser, rule.move);
+            if (!rule.wanted(chaser, hero) || code_at(next) != free_code) continue;
+            codes[chaser.row][chaser.col] = free_code == 176 ? 176 : 32;
+            chaser = next;
+            codes[chaser.row][chaser.col] = look.chaser_glyph;
+            if (!look.double_step) return true;
+        }
+        return false;
+    };
+    if (walk(32)) return false;
+    if (look.level == 8 && walk(176)) return false;
+    for (const Rule& rule : rules)
+        if (rule.wanted(chaser, hero) && step(chaser, rule.move) == hero) return true;
+    return false;
+}
+
+// Whether the hero can walk the path and then stay put for a while without
+// a chaser catching him, whichever step the chasers' turns fall on. Turns
+// come every few hero moves; the count is on the safe side of the pace the
+// autopilot keeps.
+bool survives(const Board& board, const Sighting& seen, const LevelLook& look, const std::vector<Cell>& path, int stay_moves) {
+    if (seen.chasers.empty() || look.level == 5) return true;
+    const int turn_every = 4;
+    for (int phase = 0; phase < turn_every; ++phase) {
+        auto codes = board.code;
+        std::vector<Cell> chasers = seen.chasers;
+        Cell hero = seen.hero;
+        const int total = static_cast<int>(path.size()) + stay_moves;
+        for (int i = 0; i <= total; ++i) {
+            if (i > 0 && i <= static_cast<int>(path.size())) {
+                codes[hero.row][hero.col] = 32;
+                hero = path[static_cast<size_t>(i - 1)];
+                for (Cell chaser : chasers)
+                    if (chaser == hero) return false;
+                codes[hero.row][hero.col] = 2;
+            }
+            if ((i + phase) % turn_every != 0) continue;
+            for (auto it = chasers.rbegin(); it != chasers.rend(); ++it)
+                if (chaser_turn(codes, *it, hero, look)) return false;
+        }
+    }
+    return true;
+}
+
+// The cheapest goal whose path the hero survives.
+bool safe_route(const Board& board, const Sighting& seen, const LevelLook& look, const Search& found, std::vector<Cell> goals,
+                int stay_moves, Move& move) {
+    std::sort(goals.begin(), goals.end(), [&](Cell a, Cell b) { return found.cost[a.row][a.col] < found.cost[b.row][b.col]; });
+    for (Cell goal : goals) {
+        if (found.cost[goal.row][goal.col] == INT_MAX) continue;
+        if (goal == seen.hero) {
+            if (!survives(board, seen, look, {}, stay_moves)) continue;
+            move = Move::none;
+            return true;
+        }
+        std::vector<Cell> path = path_to(found, seen.hero, goal);
+        if (!survives(board, seen, look, path, stay_moves)) continue;
+        move = first_move_towards(found, seen.hero, goal);
+        return true;
+    }
+    return false;
+}
+
+// Somewhere to stand that no chaser reaches for a while: the nearest such
+// cell, preferring ones with more ways out.
+bool refuge(const Board& board, const Sighting& seen, const LevelLook& look, const Search& found, Move& move) {
+    std::vector<Cell> cells;
+    for (int row = 1; row <= 23; ++row)
+        for (int col = 1; col <= 31; ++col)
+            if (found.cost[row][col] != INT_MAX) cells.push_back({row, col});
+    std::sort(cells.begin(), cells.end(), [&](Cell a, Cell b) { return found.moves[a.row][a.col] < found.moves[b.row][b.col]; });
+    if (cells.size() > 120) cells.resize(120);
+    return safe_route(board, seen, look, found, cells, 12, move);
+}
+
 std::vector<Cell> cells_beside(const Board& board, const std::vector<Cell>& centres) {
     std::vector<Cell> out;
     for (Cell centre : centres)
         for (Move move : all_moves)
             if (board.inside(step(centre, move))) out.push_back(step(centre, move));
     return out;
-}
-
-// With a chaser close and no way on, the cell farthest from the chasers
-// that the hero can stand on, staying put when that is best.
-Move flee(const Board& board, const Sighting& seen, const LevelLook& look) {
-    Move best = Move::none;
-    int best_distance = nearest_chaser(seen, seen.hero);
-    int best_danger = danger(board, seen, look, seen.hero);
-    for (Move move : all_moves) {
-        Cell next = step(seen.hero, move);
-        if (!safe_cell(board, seen, look, next)) continue;
-        int d = nearest_chaser(seen, next);
-        int cost = danger(board, seen, look, next);
-        if (d > best_distance || (d == best_distance && cost < best_danger)) {
-            best = move;
-            best_distance = d;
-            best_danger = cost;
-        }
-    }
-    return best;
 }
 
 // Level 5: forty drops must land beside the hero on the bottom row. The
@@ -318,13 +398,15 @@ Decision plan_move(const Board& board, const Sighting& seen, const LevelLook& lo
     }
     Search found = search(board, seen, look, memory);
     Move move;
-    if (look.double_step && nearest_chaser(seen, seen.hero) <= keep_off(look) + 1) {
-        Move away = flee(board, seen, look);
-        if (away != Move::none) return {away, "run from a chaser"};
-    }
-    if (!seen.bombs.empty() && route(found, seen.hero, cells_beside(board, seen.bombs), move)) return {move, "to the bomb"};
+    if (!seen.bombs.empty() && safe_route(board, seen, look, found, cells_beside(board, seen.bombs), 2, move)) return {move, "to the bomb"};
     if (look.level == 5 && seen.bombs.empty()) return catch_drops(board, seen, look);
-    if (!seen.keys.empty() && route(found, seen.hero, seen.keys, move)) return {move, "to a key"};
+    if (!seen.keys.empty() && safe_route(board, seen, look, found, seen.keys, 2, move)) return {move, "to a key"};
+    // Waiting too long loses to the clock: after a while the hero takes the
+    // cheapest way even if a chaser might meet him on it.
+    if (memory.waited_plans > 300) {
+        if (!seen.bombs.empty() && route(found, seen.hero, cells_beside(board, seen.bombs), move) && move != Move::none) return {move, "dash to the bomb"};
+        if (!seen.keys.empty() && route(found, seen.hero, seen.keys, move) && move != Move::none) return {move, "dash to a key"};
+    }
     if (look.level == 8) return lure_to_double_line(board, seen, look, found);
     if (look.level == 9 && !seen.chasers.empty()) {
         // The guard stands on the only way to the bomb and leaves it only
@@ -332,9 +414,11 @@ Decision plan_move(const Board& board, const Sighting& seen, const LevelLook& lo
         Move lure;
         if (route(found, seen.hero, {Cell{13, 29}, Cell{12, 30}}, lure)) return {lure, "draw the guard out"};
     }
-    if (look.double_step && best_refuge(board, seen, look, found, move)) return {move, "keep away"};
-    Move away = flee(board, seen, look);
-    if (away != Move::none) return {away, "run"};
+    if (refuge(board, seen, look, found, move)) {
+        if (move == Move::none) ++memory.waited_plans;
+        return {move, move == Move::none ? "stay out of reach" : "keep away"};
+    }
+    if (best_refuge(board, seen, look, found, move)) return {move, "run"};
     if (!seen.bombs.empty()) {
         // The way to the bomb is there but passes the patroller: wait.
         return {Move::none, "wait for a way"};

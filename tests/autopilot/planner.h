@@ -15,7 +15,7 @@
 struct PilotMemory {
     int patroller_col = 0;
     int patroller_direction = 1;  // level 7: +1 right, -1 left, as last seen
-    bool lured = false;           // level 9: the guard has left the bomb once
+    int waited_plans = 0;         // looks that found no safe way on
 };
 
 struct Decision {

@@ -22,6 +22,7 @@ public:
     bool read(TextScreen& screen);
     // The last picture read, as a binary PPM, for the failure report.
     bool save_last(const std::string& path) const;
+    const std::string& last_ppm() const { return last_ppm_; }
 
 private:
     Display* display_ = nullptr;
