@@ -3,6 +3,7 @@
 #include <SDL.h>
 #include <SDL_ttf.h>
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +16,7 @@
 #include "runtime/core/strings.h"
 #include "runtime/input/joystick.h"
 #include "runtime/input/keyboard.h"
+#include "runtime/platform/close_watch.h"
 #include "runtime/platform/dialog.h"
 #include "runtime/platform/ime.h"
 #include "runtime/platform/system.h"
@@ -98,6 +100,20 @@ void set_key_repeat(bool on) {
     std::exit(control.exit_code.load());
 }
 
+// Close requests accounted for: delivered by SDL, or found missing.
+uint32_t closes_handled = 0;
+
+// A close of the window (the window manager's close button): the program's
+// own handling when it asked for it, otherwise the end.
+void window_closed() {
+    ++closes_handled;
+    if (control.exit_handling_enabled.load()) {
+        control.exit_request_bits.fetch_or(1);
+        return;
+    }
+    shutdown();
+}
+
 void drain_events() {
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
@@ -115,15 +131,16 @@ void drain_events() {
             joystick_event(event);
             break;
         case SDL_QUIT:
-            if (control.exit_handling_enabled.load()) {
-                control.exit_request_bits.fetch_or(1);
-                break;
-            }
-            shutdown();
+            window_closed();
+            break;
         default:
             break;
         }
     }
+    // Every close request the window system sent before this drain is now
+    // either delivered or was dropped by SDL during a display switch.
+    if (close_requests_arrived() > closes_handled) window_closed();
+    closes_handled = std::max(closes_handled, close_requests_arrived());
 }
 
 [[noreturn]] void main_loop() {
@@ -235,6 +252,7 @@ int runtime_main(int argc, char** argv, ProgramRoutine routine) {
         std::exit(100);
     }
     std::atexit(SDL_Quit);
+    watch_close_requests();
     establish_time_base();
     if (TTF_Init() < 0) std::exit(7000);
     std::atexit(TTF_Quit);

@@ -119,6 +119,19 @@ bool set_video_mode(const FrameLayout& wanted, int32_t image_width, int32_t imag
     return true;
 }
 
+// SDL drops the window system's queued events when it switches between
+// window and full screen (close requests are counted apart from them, see
+// runtime/platform/close_watch.h). A close request that has already arrived
+// is taken into SDL's own queue first, and the switch is left to the main
+// loop's next pass, which ends the program without spending the switch's
+// time first. Only the main thread reads the window system's events.
+bool close_request_waiting() {
+    if (!on_main_thread()) return false;
+    SDL_PumpEvents();
+    SDL_Event event;
+    return SDL_PeepEvents(&event, 1, SDL_PEEKEVENT, SDL_QUITMASK) > 0;
+}
+
 // Locks the surface and gives the block to draw into: the surface itself, or
 // the conversion buffer when its channels are not where the palette words
 // have them.
@@ -325,7 +338,7 @@ void present_display() {
     presentation.repeat_x = presentation.repeat_y = layout.repeat;
     if (!presentation.window_surface || changed || layout.surface_width != presentation.window_width ||
         layout.surface_height != presentation.window_height) {
-        if (!set_video_mode(layout, view.width, view.height, modes, choice)) {
+        if (close_request_waiting() || !set_video_mode(layout, view.width, view.height, modes, choice)) {
             finish_presentation();
             return;
         }

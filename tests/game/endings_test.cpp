@@ -62,6 +62,12 @@ void hard_ending_then_title() {
     system_exit();
 }
 
+void ending_then_menu() {
+    start_up();
+    game.score = 50;
+    for (Screen next = Screen::ending;;) next = run_screen(next);
+}
+
 namespace {
 
 // The enemy is due to move at the next level step.

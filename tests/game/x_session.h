@@ -116,6 +116,32 @@ inline bool decode_screen(const std::string& ppm, TextScreen& screen) {
     return true;
 }
 
+// Asks an X window to close as a window manager's close button does
+// (WM_DELETE_WINDOW). libX11 is opened at run time, so the tests need no
+// link against it.
+inline bool send_close_request(const std::string& display_name, const std::string& window) {
+    void* x11 = dlopen("libX11.so.6", RTLD_NOW);
+    if (!x11 || window.empty()) return false;
+    auto open_display = reinterpret_cast<Display* (*)(const char*)>(dlsym(x11, "XOpenDisplay"));
+    auto intern_atom = reinterpret_cast<Atom (*)(Display*, const char*, Bool)>(dlsym(x11, "XInternAtom"));
+    auto send_event = reinterpret_cast<Status (*)(Display*, Window, Bool, long, XEvent*)>(dlsym(x11, "XSendEvent"));
+    auto sync = reinterpret_cast<int (*)(Display*, Bool)>(dlsym(x11, "XSync"));
+    auto close_display = reinterpret_cast<int (*)(Display*)>(dlsym(x11, "XCloseDisplay"));
+    Display* display = open_display ? open_display(display_name.c_str()) : nullptr;
+    if (!display || !intern_atom || !send_event || !sync || !close_display) return false;
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = std::stoul(window);
+    event.xclient.message_type = intern_atom(display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(intern_atom(display, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    Status sent = send_event(display, event.xclient.window, False, NoEventMask, &event);
+    sync(display, False);  // the server has it when this returns
+    close_display(display);
+    return sent != 0;
+}
+
 class XSession {
 public:
     // Starts an Xvfb of the test's own: the server picks a free display
@@ -166,11 +192,17 @@ public:
     }
 
     // Starts the program on the display (silent audio) and finds its window.
-    // A busy machine sometimes refuses the program its first connection to a
-    // fresh server; it then ends at once, and is started again.
-    // The game's standard error goes to a file of the session's own, which
-    // the end of the session checks for race reports (see ~XSession).
     bool start_game(const std::string& executable) {
+        return start_process([&] { execl(executable.c_str(), executable.c_str(), nullptr); });
+    }
+
+    // Starts a process on the display (silent audio) that runs in_child, and
+    // finds its window. in_child ends the process itself (exec, or the
+    // runtime's own exit). A busy machine sometimes refuses the program its
+    // first connection to a fresh server; it then ends at once, and is
+    // started again. The process's standard error goes to a file of the
+    // session's own, which the end of the session checks for race reports.
+    bool start_process(const std::function<void()>& in_child) {
         const std::string suppressions = leak_suppressions();
         if (game_errors_.empty()) {
             char name[] = "/tmp/tz-game-stderr-XXXXXX";
@@ -190,7 +222,7 @@ public:
                 setenv("SDL_AUDIODRIVER", "dummy", 1);
                 setenv("SDL_VIDEODRIVER", "x11", 1);  // never a text-mode fallback
                 if (!suppressions.empty()) setenv("LSAN_OPTIONS", ("suppressions=" + suppressions).c_str(), 1);
-                execl(executable.c_str(), executable.c_str(), nullptr);
+                in_child();
                 _exit(127);
             }
             for (int i = 0; i < 400; ++i) {
@@ -213,6 +245,8 @@ public:
 
     // The server's display, for programs a test starts on it itself.
     const std::string& display() const { return display_; }
+    // The program's window (an X window id), once start_game or start_process found it.
+    const std::string& window() const { return window_; }
 
     std::string xdotool(const std::string& arguments) const {
         return run_output("DISPLAY=" + display_ + " xdotool " + arguments + " 2>/dev/null");
@@ -224,31 +258,8 @@ public:
         xdotool("key --delay 60 " + names);
     }
 
-    // Asks the window to close as a window manager's close button does
-    // (WM_DELETE_WINDOW). libX11 is opened at run time, so the tests need
-    // no link against it.
-    bool close_window() const {
-        void* x11 = dlopen("libX11.so.6", RTLD_NOW);
-        if (!x11) return false;
-        auto open_display = reinterpret_cast<Display* (*)(const char*)>(dlsym(x11, "XOpenDisplay"));
-        auto intern_atom = reinterpret_cast<Atom (*)(Display*, const char*, Bool)>(dlsym(x11, "XInternAtom"));
-        auto send_event = reinterpret_cast<Status (*)(Display*, Window, Bool, long, XEvent*)>(dlsym(x11, "XSendEvent"));
-        auto flush = reinterpret_cast<int (*)(Display*)>(dlsym(x11, "XFlush"));
-        auto close_display = reinterpret_cast<int (*)(Display*)>(dlsym(x11, "XCloseDisplay"));
-        Display* display = open_display ? open_display(display_.c_str()) : nullptr;
-        if (!display || !intern_atom || !send_event || !flush || !close_display) return false;
-        XEvent event{};
-        event.xclient.type = ClientMessage;
-        event.xclient.window = std::stoul(window_);
-        event.xclient.message_type = intern_atom(display, "WM_PROTOCOLS", False);
-        event.xclient.format = 32;
-        event.xclient.data.l[0] = static_cast<long>(intern_atom(display, "WM_DELETE_WINDOW", False));
-        event.xclient.data.l[1] = CurrentTime;
-        Status sent = send_event(display, event.xclient.window, False, NoEventMask, &event);
-        flush(display);
-        close_display(display);
-        return sent != 0;
-    }
+    // Asks the window to close as a window manager's close button does.
+    bool close_window() const { return send_close_request(display_, window_); }
 
     bool screenshot(TextScreen& screen) const {
         if (!decode_screen(capture(window_), screen)) return false;
@@ -280,8 +291,11 @@ public:
                 game_ = -1;
                 return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
             }
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
+        kill(game_, SIGKILL);
+        waitpid(game_, nullptr, 0);
+        game_ = -1;
         return -1;
     }
 

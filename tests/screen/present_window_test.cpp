@@ -24,6 +24,7 @@
 #include "runtime/screen/present.h"
 #include "runtime/screen/screen_image.h"
 #include "runtime/screen/screen_mode.h"
+#include "game/x_session.h"
 #include "screen/present_helpers.h"
 #include "support/runtime_child.h"
 #include "support/x_server.h"
@@ -219,4 +220,39 @@ TEST_F(RealWindow, DialogAppearsInTheWindowAndItsKeysAndButtonsAnswer) {
     EXPECT_EQ(result.status, 0) << result.stderr_text;
     expect_reports(result, {"dialog one:0", "continued after Y", "continued after Enter", "dialog full:0"});
     EXPECT_FALSE(result.reported("continued after No"));
+}
+
+// SDL drops the window system's queued events when it switches between
+// window and full screen. A close request that is already waiting when a
+// switch is due must not go with them: with exit handling on, the close is
+// recorded instead of ending the program, so every round can check it.
+// The main loop is parked while the request arrives, so that it waits unread
+// until the switch is due; a pass that drains before it presents sees the
+// request anyway, which is why there are several rounds.
+TEST_F(RealWindow, CloseRequestWaitingWhenTheDisplaySwitchesIsNotLost) {
+    ChildResult result = run_runtime_child(
+        [] {
+            control.exit_handling_enabled = 1;
+            screen(13);
+            wait_presentations(3);
+            const std::string window = window_shot_name();
+            const char* display = std::getenv("DISPLAY");
+            int seen = 0;
+            constexpr int rounds = 6;
+            for (int round = 0; round < rounds; ++round) {
+                control.main_loop_park = 1;
+                while (control.main_loop_park.load() != 2) SDL_Delay(1);
+                if (!send_close_request(display ? display : "", window)) child_report("close request not sent");
+                SDL_Delay(200);
+                presentation.fullscreen_request = round % 2 == 0 ? fullscreen_best_fit : fullscreen_windowed;
+                control.main_loop_park = 0;
+                for (int i = 0; i < 100 && (control.exit_request_bits.load() & 1) == 0; ++i) SDL_Delay(10);
+                seen += control.exit_request_bits.exchange(0) & 1;
+                wait_presentations(2);
+            }
+            child_report("closes seen:" + std::to_string(seen) + " of " + std::to_string(rounds));
+            system_exit();
+        },
+        on_display(server_->display()));
+    expect_reports(result, {"closes seen:6 of 6"});
 }

@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# The README's benchmark table in one command: installs what is missing
+# (Debian 12), builds the default preset, runs every benchmark, prints the
+# table and writes it into README.md between its benchmark markers.
+#
+#     scripts/bench-table.sh                      # every benchmark, README rewritten
+#     scripts/bench-table.sh --benchmark_filter=Paint   # a part: printed only
+#
+# Options are passed to the benchmark program; a run given any option is
+# partial or unusual, so it leaves README.md as it is. The JSON stays in
+# build/default/bench/results.json.
+set -u
+cd "$(dirname "$0")/.."
+
+# The start-up benchmark opens the game's window on its own Xvfb display.
+packages=(libsdl1.2-dev libsdl-mixer1.2-dev libsdl-ttf2.0-dev pkg-config cmake ninja-build g++
+          libbenchmark-dev libgtest-dev python3 xvfb xdotool)
+scripts/install-deps.sh "${packages[@]}" || { echo "could not install the build dependencies"; exit 1; }
+
+mkdir -p build
+echo "=== build (default preset)"
+if ! cmake --preset default >build/default-build.log 2>&1 || ! cmake --build --preset default >>build/default-build.log 2>&1; then
+    tail -50 build/default-build.log
+    exit 1
+fi
+
+results=build/default/bench/results.json
+echo "=== benchmarks (about two minutes)"
+SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy build/default/bench/benchmarks \
+    --benchmark_out="$results" --benchmark_out_format=json "$@" || { echo "the benchmarks failed"; exit 1; }
+load_after=$(cut -d' ' -f1-3 /proc/loadavg | sed 's/ /, /g')
+
+echo
+readme=(--readme README.md)
+[ $# -eq 0 ] || readme=()
+python3 tools/bench_table.py "$results" --load-after "$load_after" "${readme[@]+"${readme[@]}"}"
