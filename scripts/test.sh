@@ -7,7 +7,7 @@ set -u
 cd "$(dirname "$0")/.."
 
 packages=(libsdl1.2-dev libsdl-mixer1.2-dev libsdl-ttf2.0-dev pkg-config cmake ninja-build g++ clang
-          libgtest-dev libbenchmark-dev xvfb xdotool x11-utils imagemagick)
+          libgtest-dev libbenchmark-dev xvfb xdotool libxdo-dev x11-utils imagemagick)
 scripts/install-deps.sh "${packages[@]}" || { echo "could not install the build dependencies"; exit 1; }
 
 passed=0

@@ -20,6 +20,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <unordered_map>
 #include <vector>
 
 #include "runtime/screen/fonts.h"
@@ -68,13 +69,41 @@ inline std::string run_output(const std::string& command) {
     return out;
 }
 
-// Decodes a binary PPM (P6, maxval 255) of a mode-13 picture, shown 1:1 in a
-// 320 x 200 window or doubled and centred in a full-screen one.
-inline bool decode_screen(const std::string& ppm, TextScreen& screen) {
-    int width = 0, height = 0, maxval = 0, consumed = 0;
-    if (std::sscanf(ppm.c_str(), "P6 %d %d %d%n", &width, &height, &maxval, &consumed) != 3 || maxval != 255) return false;
-    size_t base = static_cast<size_t>(consumed) + 1;
-    if (ppm.size() < base + static_cast<size_t>(width) * height * 3) return false;
+// The character code whose 8 x 8 glyph has these rows; 32 for an unknown
+// pattern and for the blank glyphs 0 and 255. A table made once keeps a look
+// at the whole screen to a fraction of a millisecond.
+inline int glyph_code_of(const uint8_t pattern[8]) {
+    static const std::unordered_map<uint64_t, int> codes = [] {
+        std::unordered_map<uint64_t, int> table;
+        for (int code = 255; code >= 0; --code) {  // the lowest code wins a shared glyph
+            uint64_t key = 0;
+            for (int y = 0; y < 8; ++y) key = (key << 8) | packed_font8x8[code * 8 + y];
+            table[key] = (code == 0 || code == 255) ? 32 : code;
+        }
+        return table;
+    }();
+    uint64_t key = 0;
+    for (int y = 0; y < 8; ++y) key = (key << 8) | pattern[y];
+    auto found = codes.find(key);
+    return found == codes.end() ? 32 : found->second;
+}
+
+// The first palette index showing this RGB.
+inline int palette_index_of(uint32_t rgb) {
+    static const std::unordered_map<uint32_t, int> indexes = [] {
+        std::unordered_map<uint32_t, int> table;
+        for (int index = 255; index >= 0; --index) table[vga256_palette[static_cast<size_t>(index)] & 0xFFFFFF] = index;
+        return table;
+    }();
+    auto found = indexes.find(rgb);
+    return found == indexes.end() ? 0 : found->second;
+}
+
+// Reads the 40 x 25 cells of a mode-13 picture, shown 1:1 in a 320 x 200
+// window or doubled and centred in a full-screen one; rgb_at(x, y) gives the
+// pixel at window coordinates as 0xRRGGBB.
+template <typename RgbAt>
+bool decode_cells(int width, int height, RgbAt rgb_at, TextScreen& screen) {
     screen.width = width;
     screen.height = height;
     int scale = width >= 640 ? 2 : 1;
@@ -86,10 +115,7 @@ inline bool decode_screen(const std::string& ppm, TextScreen& screen) {
             uint32_t rgb = 0;
             for (int y = 0; y < 8; ++y) {
                 for (int x = 0; x < 8; ++x) {
-                    size_t px = base + 3 * (static_cast<size_t>(top + ((row - 1) * 8 + y) * scale) * width +
-                                            static_cast<size_t>(left + ((col - 1) * 8 + x) * scale));
-                    uint32_t value = (static_cast<uint8_t>(ppm[px]) << 16) | (static_cast<uint8_t>(ppm[px + 1]) << 8) |
-                                     static_cast<uint8_t>(ppm[px + 2]);
+                    uint32_t value = rgb_at(left + ((col - 1) * 8 + x) * scale, top + ((row - 1) * 8 + y) * scale);
                     if (value != 0) {
                         pattern[y] |= static_cast<uint8_t>(0x80 >> x);
                         rgb = value;
@@ -97,23 +123,26 @@ inline bool decode_screen(const std::string& ppm, TextScreen& screen) {
                 }
             }
             TextCell cell;
-            for (int code = 0; code < 256; ++code) {
-                if (std::equal(pattern, pattern + 8, packed_font8x8 + code * 8)) {
-                    cell.code = (code == 0 || code == 255) ? 32 : code;
-                    break;
-                }
-            }
-            if (rgb != 0) {
-                for (int index = 0; index < 256; ++index)
-                    if ((vga256_palette[static_cast<size_t>(index)] & 0xFFFFFF) == rgb) {
-                        cell.color = index;
-                        break;
-                    }
-            }
+            cell.code = glyph_code_of(pattern);
+            if (rgb != 0) cell.color = palette_index_of(rgb);
             screen.cells[row][col] = cell;
         }
     }
     return true;
+}
+
+// Decodes a binary PPM (P6, maxval 255) of a mode-13 picture.
+inline bool decode_screen(const std::string& ppm, TextScreen& screen) {
+    int width = 0, height = 0, maxval = 0, consumed = 0;
+    if (std::sscanf(ppm.c_str(), "P6 %d %d %d%n", &width, &height, &maxval, &consumed) != 3 || maxval != 255) return false;
+    size_t base = static_cast<size_t>(consumed) + 1;
+    if (ppm.size() < base + static_cast<size_t>(width) * height * 3) return false;
+    auto rgb_at = [&](int x, int y) {
+        size_t px = base + 3 * (static_cast<size_t>(y) * width + static_cast<size_t>(x));
+        return static_cast<uint32_t>((static_cast<uint8_t>(ppm[px]) << 16) | (static_cast<uint8_t>(ppm[px + 1]) << 8) |
+                                     static_cast<uint8_t>(ppm[px + 2]));
+    };
+    return decode_cells(width, height, rgb_at, screen);
 }
 
 // Asks an X window to close as a window manager's close button does
@@ -247,6 +276,7 @@ public:
     const std::string& display() const { return display_; }
     // The program's window (an X window id), once start_game or start_process found it.
     const std::string& window() const { return window_; }
+    pid_t game_pid() const { return game_; }
 
     std::string xdotool(const std::string& arguments) const {
         return run_output("DISPLAY=" + display_ + " xdotool " + arguments + " 2>/dev/null");

@@ -1,0 +1,400 @@
+// The autopilot: plays the real tommy-zappo in a window of an Xvfb of its
+// own, as a person would. It reads the window, decides a move and types it
+// with xdotool, level after level, and writes a line per level: steps, lives
+// lost, time left and score. When it fails it keeps the last screenshot.
+//
+//   autopilot --levels 1-3 [--difficulty easy] [--lives 9]
+//       a game from the menu until level 4 shows, then exits the game
+//   autopilot --whole-game [--difficulty easy|normal|hard] [--lives 9]
+//       a whole game: the nine levels, the ending and the title again
+//   autopilot --practice N   one level chosen with its digit in the menu
+//
+// Further options: --log FILE (also appended to), --failure-shot FILE
+// (default autopilot-failure.ppm), --game PATH (default: the tommy-zappo
+// beside the test programs), --shots DIR (PPM screenshots of the title,
+// level 1 and the ending, for the README).
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <thread>
+
+extern "C" {
+#include <xdo.h>
+}
+
+#include "board.h"
+#include "planner.h"
+#include "window_reader.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Options {
+    enum class Run { levels, whole_game, practice } run = Run::levels;
+    int first_level = 1, last_level = 3;
+    std::string difficulty = "easy";
+    int lives = 9;
+    std::string log_path;
+    std::string failure_shot = "autopilot-failure.ppm";
+    std::string game;
+    std::string shots_dir;
+};
+
+bool parse(int argc, char** argv, Options& options) {
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        auto value = [&]() -> std::string { return i + 1 < argc ? argv[++i] : ""; };
+        if (arg == "--levels") {
+            std::string range = value();
+            if (std::sscanf(range.c_str(), "%d-%d", &options.first_level, &options.last_level) != 2) return false;
+            options.run = Options::Run::levels;
+        } else if (arg == "--whole-game") {
+            options.run = Options::Run::whole_game;
+            options.first_level = 1;
+            options.last_level = 9;
+        } else if (arg == "--practice") {
+            options.run = Options::Run::practice;
+            options.first_level = options.last_level = std::atoi(value().c_str());
+        } else if (arg == "--difficulty") {
+            options.difficulty = value();
+        } else if (arg == "--lives") {
+            options.lives = std::atoi(value().c_str());
+        } else if (arg == "--log") {
+            options.log_path = value();
+        } else if (arg == "--failure-shot") {
+            options.failure_shot = value();
+        } else if (arg == "--game") {
+            options.game = value();
+        } else if (arg == "--shots") {
+            options.shots_dir = value();
+        } else {
+            return false;
+        }
+    }
+    bool levels_ok = options.first_level >= 1 && options.last_level <= 9 && options.first_level <= options.last_level;
+    bool settings_ok = (options.lives == 3 || options.lives == 5 || options.lives == 9) &&
+                       (options.difficulty == "easy" || options.difficulty == "normal" || options.difficulty == "hard");
+    bool start_ok = options.run != Options::Run::levels || options.first_level == 1;  // a game starts at level 1
+    return levels_ok && settings_ok && start_ok;
+}
+
+class Log {
+public:
+    explicit Log(const std::string& path) {
+        if (!path.empty()) file_.open(path, std::ios::app);
+    }
+    void line(const std::string& text) {
+        std::cout << text << std::endl;
+        if (file_) file_ << text << std::endl;
+    }
+
+private:
+    std::ofstream file_;
+};
+
+double seconds_since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
+
+bool on_menu(const TextScreen& screen) { return screen.shows(9, 15, "A- Play") && screen.shows(17, 15, "F- Exit"); }
+
+int level_shown(const TextScreen& screen) {
+    if (!screen.shows(10, 32, "Level ")) return 0;
+    int digit = screen.cells[10][38].code - '0';
+    return digit >= 1 && digit <= 9 ? digit : 0;
+}
+
+int count_code(const TextScreen& screen, int row, int col, int code) {
+    int count = 0;
+    while (col <= 40 && screen.cells[row][col].code == code) ++count, ++col;
+    return count;
+}
+
+// The number printed at a status cell (" 42 " or "-3 "), if any.
+std::optional<int> number_at(const TextScreen& screen, int row, int col) {
+    std::string text = screen.text(row, col, 40 - col + 1);
+    int value;
+    if (std::sscanf(text.c_str(), "%d", &value) == 1) return value;
+    return std::nullopt;
+}
+
+// The maze as the planner sees it, one letter a cell, for the log of a lost life.
+std::string board_picture(const Board& board, const Sighting& seen) {
+    std::string out;
+    for (int row = 1; row <= 23; ++row) {
+        for (int col = 1; col <= 31; ++col) {
+            Cell cell{row, col};
+            uint8_t code = board.at(cell);
+            char c = code == 32 ? ' ' : code == 178 ? 'x' : code == 219 || code >= 177 ? '#' : code == 8 ? '+' : code == 235 ? 'B'
+                   : code == 42 || code == 156 ? 'k' : code == '.' ? '.' : code == 176 ? ',' : code < 127 && code >= 32 ? static_cast<char>(code) : '?';
+            for (Cell chaser : seen.chasers)
+                if (chaser == cell) c = 'E';
+            if (seen.patroller_seen && seen.patroller == cell) c = 'P';
+            if (seen.hero_seen && seen.hero == cell) c = '@';
+            out += c;
+        }
+        out += '\n';
+    }
+    return out;
+}
+
+class Pilot {
+public:
+    Pilot(XSession& session, WindowReader& reader, const Options& options, Log& log)
+        : session_(session), reader_(reader), options_(options), log_(log) {}
+
+    bool capture() {
+        for (int attempt = 0; attempt < 50; ++attempt) {
+            if (reader_.read(screen_)) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return false;
+    }
+
+    // xdotool's library in the process: a key in well under a millisecond,
+    // where starting the xdotool program takes longer than a game step.
+    void type(const std::string& key) {
+        if (!xdo_) xdo_ = xdo_new(session_.display().c_str());
+        if (xdo_) xdo_send_keysequence_window(xdo_, CURRENTWINDOW, key.c_str(), 0);
+        else session_.xdotool("key --delay 0 " + key);
+    }
+    ~Pilot() {
+        if (xdo_) xdo_free(xdo_);
+    }
+
+    bool wait_for(const std::function<bool(const TextScreen&)>& wanted, double seconds) {
+        auto start = Clock::now();
+        int shown = 0;
+        while (seconds_since(start) < seconds) {
+            if (capture() && wanted(screen_)) return true;
+            if (getenv("AUTOPILOT_DEBUG") && seconds_since(start) > shown * 5) { ++shown; std::cerr << screen_.dump() << std::endl; }
+            if (!game_running()) return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        }
+        return false;
+    }
+
+    bool game_running() { return kill(session_.game_pid(), 0) == 0; }
+
+    // Sets lives and difficulty from the menu's own lines.
+    bool set_up_menu() {
+        if (!wait_for(on_menu, 60)) return fail("the menu did not appear");
+        save_shot("title");
+        const std::string lives_line = "B- Lifes: " + std::to_string(options_.lives) + " ";
+        for (int i = 0; i < 4 && !screen_.shows(11, 15, lives_line); ++i) {
+            type("b");
+            wait_for([&](const TextScreen& s) { return s.shows(11, 15, lives_line); }, 2);
+        }
+        if (!screen_.shows(11, 15, lives_line)) return fail("the menu does not take the lives");
+        std::string wanted = options_.difficulty == "easy" ? "D- Difficulty: Easy" : options_.difficulty == "hard" ? "D- Difficulty: Hard" : "D- Difficulty: Normal";
+        for (int i = 0; i < 4 && !screen_.shows(13, 15, wanted); ++i) {
+            type("d");
+            wait_for([&](const TextScreen& s) { return s.shows(13, 15, wanted); }, 2);
+        }
+        if (!screen_.shows(13, 15, wanted)) return fail("the menu does not take the difficulty");
+        return true;
+    }
+
+    bool run() {
+        if (!set_up_menu()) return false;
+        type(options_.run == Options::Run::practice ? std::to_string(options_.first_level) : "a");
+        auto run_start = Clock::now();
+        for (int level = options_.first_level; level <= options_.last_level; ++level) {
+            if (!play_level(level)) return false;
+        }
+        if (options_.run == Options::Run::levels) {
+            // The next level is on the screen; the run ends here.
+            log_.line("levels " + std::to_string(options_.first_level) + "-" + std::to_string(options_.last_level) +
+                      " won in " + format_seconds(seconds_since(run_start)) + ", lives lost " + std::to_string(lives_lost_total_));
+            type("f");
+            return true;
+        }
+        if (options_.run == Options::Run::whole_game) {
+            if (!wait_for([](const TextScreen& s) { return s.shows(8, 15, "THE END"); }, 60)) return fail("no ending");
+            save_shot("ending");
+            log_.line("ending shown, final score " + std::to_string(last_score_));
+        }
+        if (!wait_for(on_menu, 180)) return fail("the title did not come back");
+        if (options_.difficulty == "hard" && options_.run == Options::Run::whole_game) {
+            bool medal = screen_.cells[5][17].code == 5 && screen_.cells[6][17].code == 15;
+            if (!medal) return fail("no medal on the title after the hard game");
+            log_.line("medal shown on the title");
+        }
+        log_.line("run won in " + format_seconds(seconds_since(run_start)) + ", lives lost " + std::to_string(lives_lost_total_));
+        type("f");
+        return true;
+    }
+
+    // Plays until the level's bomb is neutralised. Lives lost restart it.
+    bool play_level(int level) {
+        if (!wait_for([&](const TextScreen& s) { return level_shown(s) == level; }, 60))
+            return fail("level " + std::to_string(level) + " did not start");
+        if (level == 1) save_shot("level");
+        const LevelLook look = level_look(level, options_.difficulty == "hard");
+        PilotMemory memory;
+        auto start = Clock::now();
+        int steps = 0, lives_at_start = -1, lives_now = -1, time_left = 0, attempt_lives = -1;
+        bool neutralised = false;
+        const double give_up_after = 400;
+        while (seconds_since(start) < give_up_after) {
+            if (!capture()) return fail("the window cannot be read");
+            if (!game_running()) return fail("the game ended");
+            int hearts = count_code(screen_, 7, 32, 3);
+            if (hearts > 0) {
+                if (lives_at_start < 0) lives_at_start = hearts;
+                if (attempt_lives != hearts) {
+                    if (attempt_lives > hearts) {
+                        log_.line("  life lost at " + std::to_string(last_hero_.row) + "," + std::to_string(last_hero_.col) + " (" + last_reason_ + ")");
+                        if (getenv("AUTOPILOT_DEBUG")) std::cerr << last_dump_ << std::endl;
+                    }
+                    memory = PilotMemory{};  // a lost life starts the level afresh
+                    attempt_lives = hearts;
+                }
+                lives_now = hearts;
+            }
+            if (auto seconds = number_at(screen_, 3, 32); seconds && level_shown(screen_) == level) time_left = *seconds;
+            if (screen_.shows(5, 8, "Bomb neutralised")) neutralised = true;
+            if (screen_.shows(5, 15, "GAME OVER")) return fail("game over in level " + std::to_string(level));
+            int shown = level_shown(screen_);
+            bool next_shown = shown == level + 1 || (shown == 0 && neutralised);
+            if (neutralised && next_shown) break;
+            if (shown != level) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                continue;
+            }
+            Board board = board_of(screen_);
+            Sighting seen = look_at(board, look);
+            if (!seen.hero_seen) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                continue;
+            }
+            Decision decision = plan_move(board, seen, look, memory);
+            last_hero_ = seen.hero;
+            last_reason_ = decision.reason;
+            last_dump_ = board_picture(board, seen);
+            if (decision.move == Move::none) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(15));
+                continue;
+            }
+            type(key_of(decision.move));
+            ++steps;
+            wait_for_hero_to_leave(seen.hero, look);
+        }
+        if (!neutralised) return fail("level " + std::to_string(level) + " not won in time");
+        int lost = lives_at_start >= 0 && lives_now >= 0 ? lives_at_start - lives_now : 0;
+        lives_lost_total_ += lost;
+        // The score with the level's bonus shows at the next set-up.
+        if (level < 9 && options_.run != Options::Run::practice &&
+            wait_for([&](const TextScreen& s) { return level_shown(s) == level + 1; }, 30)) {
+            if (auto score = number_at(screen_, 15, 32)) last_score_ = *score;
+        }
+        std::ostringstream line;
+        line << "level " << level << ": won in " << format_seconds(seconds_since(start)) << ", steps " << steps
+             << ", lives lost " << lost << ", time left " << time_left << " s, score " << last_score_;
+        log_.line(line.str());
+        return true;
+    }
+
+    // After a key the hero moves at the game's next step; the next look is
+    // worth taking only once it has, or once the step has surely passed.
+    void wait_for_hero_to_leave(Cell from, const LevelLook& look) {
+        auto start = Clock::now();
+        // A key that seems lost is not typed again at once: two keys in the
+        // buffer would make the second move from a cell already left.
+        while (seconds_since(start) < 0.4) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(3));
+            if (!reader_.read(screen_)) continue;
+            Sighting seen = look_at(board_of(screen_), look);
+            if (!seen.hero_seen || !(seen.hero == from)) return;
+        }
+    }
+
+    bool fail(const std::string& why) {
+        log_.line("FAILED: " + why);
+        TextScreen last;
+        if (reader_.read(last)) log_.line("last screen:\n" + last.dump());
+        if (reader_.save_last(options_.failure_shot)) log_.line("last screenshot: " + options_.failure_shot);
+        return false;
+    }
+
+    void save_shot(const std::string& name) {
+        if (options_.shots_dir.empty()) return;
+        reader_.save_last(options_.shots_dir + "/" + name + ".ppm");
+    }
+
+private:
+    // Cursor keys rather than digits: a key still in the buffer when a
+    // practice level ends must not choose the next one in the menu.
+    static std::string key_of(Move move) {
+        switch (move) {
+        case Move::up: return "Up";
+        case Move::down: return "Down";
+        case Move::left: return "Left";
+        case Move::right: return "Right";
+        case Move::none: break;
+        }
+        return "";
+    }
+    static std::string format_seconds(double seconds) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%.1f s", seconds);
+        return text;
+    }
+
+    XSession& session_;
+    xdo_t* xdo_ = nullptr;
+    WindowReader& reader_;
+    const Options& options_;
+    Log& log_;
+    TextScreen screen_;
+    int lives_lost_total_ = 0;
+    Cell last_hero_;
+    std::string last_reason_, last_dump_;
+    int last_score_ = 0;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    if (!parse(argc, argv, options)) {
+        std::cerr << "usage: autopilot --levels 1-N | --whole-game | --practice N  [--difficulty easy|normal|hard] [--lives 3|5|9]\n"
+                     "                 [--log FILE] [--failure-shot FILE] [--game PATH] [--shots DIR]\n";
+        return 2;
+    }
+    if (options.game.empty()) options.game = game_executable();
+    Log log(options.log_path);
+    XSession session;
+    if (!session.start_server()) {
+        log.line("FAILED: Xvfb cannot start");
+        return 1;
+    }
+    if (!session.start_game(options.game)) {
+        log.line("FAILED: no window of " + options.game);
+        return 1;
+    }
+    session.xdotool("windowfocus --sync " + session.window());
+    WindowReader reader;
+    if (!reader.open(session.display(), session.window())) {
+        log.line("FAILED: cannot read the window");
+        return 1;
+    }
+    log.line("autopilot: " + options.difficulty + ", " + std::to_string(options.lives) + " lives, levels " +
+             std::to_string(options.first_level) + "-" + std::to_string(options.last_level));
+    Pilot pilot(session, reader, options, log);
+    bool won = pilot.run();
+    int status = session.wait_exit(won ? 10000 : 100);
+    if (won && status != 0) {
+        log.line("FAILED: the game ended with status " + std::to_string(status));
+        return 1;
+    }
+    return won ? 0 : 1;
+}

@@ -1,0 +1,343 @@
+#include "planner.h"
+
+#include <algorithm>
+#include <array>
+#include <climits>
+#include <cstdlib>
+#include <queue>
+
+namespace {
+
+constexpr uint8_t trap = 178;
+constexpr uint8_t wall = 219;
+constexpr uint8_t door = 8;
+constexpr uint8_t obstacle = 231;  // level 5: turns drops aside
+
+// Level 4's generator cells turn from wall to trap and back without warning.
+constexpr Cell generator_cells[] = {{10, 15}, {10, 18}, {12, 15}, {12, 18}};
+
+bool is_generator(Cell cell) {
+    for (Cell g : generator_cells)
+        if (g == cell) return true;
+    return false;
+}
+
+bool blocks_hero(uint8_t code) { return code >= 177 || code == door; }
+
+bool beside_bomb(const Sighting& seen, Cell cell) {
+    for (Cell bomb : seen.bombs)
+        if (distance(bomb, cell) == 1) return true;
+    return false;
+}
+
+bool beside_trap(const Board& board, const LevelLook& look, Cell cell) {
+    for (Move move : all_moves) {
+        Cell next = step(cell, move);
+        if (board.at(next) == trap || (look.level == 4 && is_generator(next))) return true;
+    }
+    return false;
+}
+
+bool on_chaser(const Sighting& seen, Cell cell) {
+    for (Cell chaser : seen.chasers)
+        if (chaser == cell) return true;
+    return seen.patroller_seen && seen.patroller == cell;
+}
+
+// How close a chaser may come: one turn takes it a cell (two when it takes
+// double steps) and then onto a hero beside it.
+int keep_off(const LevelLook& look) { return look.double_step ? 2 : 1; }
+
+int nearest_chaser(const Sighting& seen, Cell cell) {
+    int nearest = INT_MAX;
+    for (Cell chaser : seen.chasers) nearest = std::min(nearest, distance(chaser, cell));
+    return nearest;
+}
+
+// Extra cost of standing on a cell, from what may hit it soon.
+int danger(const Board& board, const Sighting& seen, const LevelLook& look, Cell cell) {
+    int cost = 0;
+    if (look.level != 5) {
+        for (Cell chaser : seen.chasers) {
+            int d = distance(chaser, cell) - keep_off(look);
+            if (d <= 0) cost += 200;
+            else if (d == 1) cost += 30;
+            else if (d == 2) cost += 8;
+        }
+    } else {
+        // The drop falls straight down its column; its cells below are where it will be.
+        for (Cell drop : seen.chasers)
+            if (cell.col == drop.col && cell.row > drop.row && cell.row - drop.row <= 4) cost += 80;
+    }
+    if (look.level == 6) {
+        // The crawler eats the walls beside its trail; a wall it may eat next
+        // turns the cells beside it deadly.
+        for (Move move : all_moves) {
+            Cell wall_cell = step(cell, move);
+            if (board.at(wall_cell) != wall || !board.inside(wall_cell)) continue;
+            for (Move further : all_moves)
+                if (board.at(step(wall_cell, further)) == trap) cost += 25;
+        }
+    }
+    if (look.level == 5 && board.at(cell) == '.') cost += 30;  // stepping on a landed drop wastes it
+    return cost;
+}
+
+// Level 7: row 2 belongs to the patroller, which walks it on every step.
+// The hero goes up only behind it, when it is walking away to the right.
+bool patroller_allows(const Sighting& seen, const LevelLook& look, const PilotMemory& memory, Cell from, Cell cell) {
+    if (look.level != 7 || !seen.patroller_seen || cell.row != 2 || cell.col < 4 || cell.col > 28) return true;
+    if (distance(cell, seen.patroller) <= 2) return false;
+    if (from.row == 2) return !(memory.patroller_direction < 0 && seen.patroller.col < cell.col);
+    return memory.patroller_direction > 0 && seen.patroller.col > cell.col;
+}
+
+using Field = std::array<std::array<int, 32>, 24>;
+
+// Steps the nearest chaser needs at least to reach each cell: a breadth-first
+// walk over the cells chasers move into (blanks, the hero, fog in level 8),
+// turned into game steps by its pace. Chasers only ever go straight for the
+// hero, so they are never faster than this.
+Field chaser_arrival(const Board& board, const Sighting& seen, const LevelLook& look) {
+    Field cells;
+    for (auto& row : cells) row.fill(INT_MAX);
+    std::vector<Cell> queue;
+    for (Cell chaser : seen.chasers) {
+        cells[chaser.row][chaser.col] = 0;
+        queue.push_back(chaser);
+    }
+    for (size_t next = 0; next < queue.size(); ++next) {
+        Cell here = queue[next];
+        for (Move move : all_moves) {
+            Cell cell = step(here, move);
+            uint8_t code = board.at(cell);
+            bool open = code == 32 || code == 2 || (look.level == 8 && code == 176) || code == '.';
+            if (!board.inside(cell) || !open || cells[cell.row][cell.col] != INT_MAX) continue;
+            cells[cell.row][cell.col] = cells[here.row][here.col] + 1;
+            queue.push_back(cell);
+        }
+    }
+    const int per_turn = look.double_step ? 2 : 1;
+    for (auto& row : cells)
+        for (int& value : row)
+            if (value != INT_MAX) value = (value - 1) / per_turn * look.period;
+    return cells;
+}
+
+// Game steps the hero takes for a move: the key must be seen, typed and read.
+constexpr int hero_pace_tenths = 14;
+
+struct Search {
+    Field cost;
+    Field moves;  // moves along the cheapest path
+    std::array<std::array<Cell, 32>, 24> from;
+};
+
+// Cheapest paths from the hero over cells he may stand on.
+Search search(const Board& board, const Sighting& seen, const LevelLook& look, const PilotMemory& memory) {
+    Search result;
+    for (auto& row : result.cost) row.fill(INT_MAX);
+    // Single-step chasers are slow enough for the danger costs alone.
+    const bool racing = look.double_step && look.level != 5 && !seen.chasers.empty();
+    const Field arrival = racing ? chaser_arrival(board, seen, look) : Field{};
+    result.moves[seen.hero.row][seen.hero.col] = 0;
+    using Entry = std::pair<int, int>;  // cost, row * 32 + col
+    std::priority_queue<Entry, std::vector<Entry>, std::greater<>> open;
+    result.cost[seen.hero.row][seen.hero.col] = 0;
+    open.push({0, seen.hero.row * 32 + seen.hero.col});
+    while (!open.empty()) {
+        auto [cost, key] = open.top();
+        open.pop();
+        Cell here{key / 32, key % 32};
+        if (cost != result.cost[here.row][here.col]) continue;
+        for (Move move : all_moves) {
+            Cell next = step(here, move);
+            if (!board.inside(next) || !safe_cell(board, seen, look, next)) continue;
+            if (!patroller_allows(seen, look, memory, here, next)) continue;
+            if (look.double_step && nearest_chaser(seen, next) <= keep_off(look)) continue;
+            int moves = result.moves[here.row][here.col] + 1;
+            // The hero must be through a cell well before a chaser can be there.
+            if (racing && arrival[next.row][next.col] != INT_MAX &&
+                moves * hero_pace_tenths / 10 + 2 >= arrival[next.row][next.col])
+                continue;
+            int next_cost = cost + 1 + danger(board, seen, look, next);
+            if (next_cost < result.cost[next.row][next.col]) {
+                result.cost[next.row][next.col] = next_cost;
+                result.moves[next.row][next.col] = moves;
+                result.from[next.row][next.col] = here;
+                open.push({next_cost, next.row * 32 + next.col});
+            }
+        }
+    }
+    return result;
+}
+
+Move first_move_towards(const Search& found, Cell hero, Cell goal) {
+    Cell cell = goal;
+    while (!(found.from[cell.row][cell.col] == hero)) cell = found.from[cell.row][cell.col];
+    for (Move move : all_moves)
+        if (step(hero, move) == cell) return move;
+    return Move::none;
+}
+
+// The cheapest reachable goal, or none.
+bool route(const Search& found, Cell hero, const std::vector<Cell>& goals, Move& move) {
+    int best = INT_MAX;
+    Cell target;
+    for (Cell goal : goals) {
+        int cost = found.cost[goal.row][goal.col];
+        if (cost < best) {
+            best = cost;
+            target = goal;
+        }
+    }
+    if (best == INT_MAX) return false;
+    move = target == hero ? Move::none : first_move_towards(found, hero, target);
+    return true;
+}
+
+// With no way to a goal: the reachable cell where the hero stays longest
+// ahead of the chasers, and the first move towards it.
+bool best_refuge(const Board& board, const Sighting& seen, const LevelLook& look, const Search& found, Move& move) {
+    if (seen.chasers.empty()) return false;
+    const Field arrival = chaser_arrival(board, seen, look);
+    int best = INT_MIN;
+    Cell target = seen.hero;
+    for (int row = 1; row <= 23; ++row)
+        for (int col = 1; col <= 31; ++col) {
+            if (found.cost[row][col] == INT_MAX) continue;
+            int reach = arrival[row][col] == INT_MAX ? 1000 : arrival[row][col];
+            int margin = reach - found.moves[row][col] * hero_pace_tenths / 10;
+            int exits = 0;  // open cells around: dead ends trap the hero later
+            for (Move m : all_moves) exits += safe_cell(board, seen, look, step(Cell{row, col}, m));
+            int score = std::min(margin, 60) * 4 + exits * 3 - found.moves[row][col];
+            if (score > best) {
+                best = score;
+                target = Cell{row, col};
+            }
+        }
+    if (target == seen.hero) return false;
+    move = first_move_towards(found, seen.hero, target);
+    return true;
+}
+
+std::vector<Cell> cells_beside(const Board& board, const std::vector<Cell>& centres) {
+    std::vector<Cell> out;
+    for (Cell centre : centres)
+        for (Move move : all_moves)
+            if (board.inside(step(centre, move))) out.push_back(step(centre, move));
+    return out;
+}
+
+// With a chaser close and no way on, the cell farthest from the chasers
+// that the hero can stand on, staying put when that is best.
+Move flee(const Board& board, const Sighting& seen, const LevelLook& look) {
+    Move best = Move::none;
+    int best_distance = nearest_chaser(seen, seen.hero);
+    int best_danger = danger(board, seen, look, seen.hero);
+    for (Move move : all_moves) {
+        Cell next = step(seen.hero, move);
+        if (!safe_cell(board, seen, look, next)) continue;
+        int d = nearest_chaser(seen, next);
+        int cost = danger(board, seen, look, next);
+        if (d > best_distance || (d == best_distance && cost < best_danger)) {
+            best = move;
+            best_distance = d;
+            best_danger = cost;
+        }
+    }
+    return best;
+}
+
+// Level 5: forty drops must land beside the hero on the bottom row. The
+// hero waits beside the column a drop will land in, and never under it.
+Decision catch_drops(const Board& board, const Sighting& seen, const LevelLook& look) {
+    Cell hero = seen.hero;
+    if (hero.row != 22) return {};
+    auto free_on_row = [&](int col) {
+        Cell cell{22, col};
+        return board.inside(cell) && !blocks_hero(board.at(cell)) && board.at(cell) != '.';
+    };
+    auto side_step = [&](int away_from) -> Decision {
+        // Prefer the side towards the middle of the row, which has room on both sides.
+        int first = hero.col < 16 ? 1 : -1;
+        for (int side : {first, -first}) {
+            int col = hero.col + side;
+            if (col != away_from && free_on_row(col)) return {side > 0 ? Move::right : Move::left, "step out from under the drop"};
+        }
+        return {Move::none, "no room beside the drop"};
+    };
+    if (seen.chasers.empty()) return {Move::none, "wait for the next drop"};
+    Cell drop = *std::max_element(seen.chasers.begin(), seen.chasers.end(), [](Cell a, Cell b) { return a.row < b.row; });
+    bool straight = true;
+    for (int row = drop.row + 1; row <= 22; ++row)
+        if (board.code[row][drop.col] == obstacle) straight = false;
+    if (drop.col == hero.col) return side_step(drop.col);
+    if (!straight) {
+        // It will be turned aside: keep two columns away until it falls straight.
+        int gap = std::abs(drop.col - hero.col);
+        if (gap > 2) return {hero.col < drop.col ? Move::right : Move::left, "follow the drop"};
+        return {Move::none, "watch the turning drop"};
+    }
+    int gap = std::abs(drop.col - hero.col);
+    if (gap == 1) return {Move::none, "wait beside the landing cell"};
+    Move towards = hero.col < drop.col ? Move::right : Move::left;
+    // One cell at a time, never into the landing column itself.
+    if (step(hero, towards).col == drop.col) return {Move::none, "wait beside the landing cell"};
+    (void)look;
+    return {towards, "go beside the landing cell"};
+}
+
+// Level 8: the enemy is caught by the double line at 22,17 when it stands
+// beside it and the hero lies beyond. The hero waits on the far side.
+Decision lure_to_double_line(const Board& board, const Sighting& seen, const LevelLook& look, const Search& found) {
+    if (seen.chasers.empty()) return {Move::none, "wait for the enemy"};
+    Cell enemy = seen.chasers.front();
+    Cell bait = enemy.col <= 17 ? Cell{22, 20} : Cell{22, 14};
+    Move move;
+    if (route(found, seen.hero, {bait}, move)) return {move, "wait beyond the double line"};
+    (void)board;
+    (void)look;
+    return {Move::none, "no way to the double line"};
+}
+
+}  // namespace
+
+bool safe_cell(const Board& board, const Sighting& seen, const LevelLook& look, Cell cell) {
+    if (!board.inside(cell) || blocks_hero(board.at(cell)) || on_chaser(seen, cell)) return false;
+    if (look.level == 5 && board.at(cell) == obstacle) return false;
+    return beside_bomb(seen, cell) || !beside_trap(board, look, cell);
+}
+
+Decision plan_move(const Board& board, const Sighting& seen, const LevelLook& look, PilotMemory& memory) {
+    if (!seen.hero_seen) return {Move::none, "no hero"};
+    if (seen.patroller_seen) {
+        if (memory.patroller_col != 0 && seen.patroller.col != memory.patroller_col)
+            memory.patroller_direction = seen.patroller.col > memory.patroller_col ? 1 : -1;
+        memory.patroller_col = seen.patroller.col;
+    }
+    Search found = search(board, seen, look, memory);
+    Move move;
+    if (look.double_step && nearest_chaser(seen, seen.hero) <= keep_off(look) + 1) {
+        Move away = flee(board, seen, look);
+        if (away != Move::none) return {away, "run from a chaser"};
+    }
+    if (!seen.bombs.empty() && route(found, seen.hero, cells_beside(board, seen.bombs), move)) return {move, "to the bomb"};
+    if (look.level == 5 && seen.bombs.empty()) return catch_drops(board, seen, look);
+    if (!seen.keys.empty() && route(found, seen.hero, seen.keys, move)) return {move, "to a key"};
+    if (look.level == 8) return lure_to_double_line(board, seen, look, found);
+    if (look.level == 9 && !seen.chasers.empty()) {
+        // The guard stands on the only way to the bomb and leaves it only
+        // for a hero to its right: draw it out into the open right half.
+        Move lure;
+        if (route(found, seen.hero, {Cell{13, 29}, Cell{12, 30}}, lure)) return {lure, "draw the guard out"};
+    }
+    if (look.double_step && best_refuge(board, seen, look, found, move)) return {move, "keep away"};
+    Move away = flee(board, seen, look);
+    if (away != Move::none) return {away, "run"};
+    if (!seen.bombs.empty()) {
+        // The way to the bomb is there but passes the patroller: wait.
+        return {Move::none, "wait for a way"};
+    }
+    return {Move::none, "nothing to do"};
+}
