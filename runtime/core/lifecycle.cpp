@@ -201,16 +201,23 @@ uint32_t bios_ticks_at(uint32_t now_ticks_ms, uint32_t ticks_base_ms, uint32_t m
     return static_cast<uint32_t>(elapsed * 0.0182);
 }
 
+// The main thread stores the count while the program thread may read it, so
+// every byte goes through an atomic access; a reader may still see a count
+// half way through a carry, as a program reading the bytes one by one on the
+// original machine could.
 void refresh_bios_tick_count() {
     uint32_t ticks = bios_ticks_at(SDL_GetTicks(), control.ticks_base.load(), control.ms_of_day_base.load());
-    emulated_memory[bios_tick_count_offset] = static_cast<uint8_t>(ticks);
-    emulated_memory[bios_tick_count_offset + 1] = static_cast<uint8_t>(ticks >> 8);
-    emulated_memory[bios_tick_count_offset + 2] = static_cast<uint8_t>(ticks >> 16);
+    for (size_t i = 0; i < 3; ++i)
+        std::atomic_ref<uint8_t>(emulated_memory[bios_tick_count_offset + i])
+            .store(static_cast<uint8_t>(ticks >> (8 * i)), std::memory_order_relaxed);
 }
 
 uint32_t read_bios_tick_count() {
-    return emulated_memory[bios_tick_count_offset] | (emulated_memory[bios_tick_count_offset + 1] << 8) |
-           (emulated_memory[bios_tick_count_offset + 2] << 16);
+    uint32_t ticks = 0;
+    for (size_t i = 0; i < 3; ++i)
+        ticks |= uint32_t{std::atomic_ref<uint8_t>(emulated_memory[bios_tick_count_offset + i]).load(std::memory_order_relaxed)}
+                 << (8 * i);
+    return ticks;
 }
 
 uint32_t main_loop_iteration_count() { return loop_iterations.load(std::memory_order_relaxed); }

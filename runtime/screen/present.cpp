@@ -56,8 +56,9 @@ bool view_of(const ScreenImage& image, ImageView* view) {
         view->glyphs = glyphs_of_font(image.font);
         view->width = image.width * font_width_table[image.font];
         view->height = image.height * font_height_table[image.font];
-        view->cells = {image.pixels, image.width, image.height, image.palette, image.cursor_col, image.cursor_row,
-                       image.wrap_pending, image.cursor_visible == 1, image.cursor_start_line, image.cursor_stop_line};
+        PublishedCursor cursor = published_cursor_of(image);
+        view->cells = {image.pixels, image.width, image.height, image.palette, cursor.col, cursor.row,
+                       cursor.wrap_pending, cursor.visible == 1, cursor.start_line, cursor.stop_line};
         // Cells are laid out by the font tables; a glyph set of another size
         // would draw outside them.
         if (view->glyphs.height != font_height_table[image.font] || view->glyphs.cell_width() != font_width_table[image.font])

@@ -220,6 +220,7 @@ int32_t create_image_header(uint8_t* memory, int32_t width, int32_t height, int3
     m.cursor_col = m.cursor_row = 1;
     m.print_top_row = 1;
     m.print_bottom_row = static_cast<int16_t>(std::max(1, rows_for_font(m, m.font) - 1));
+    publish_cursor(m);
     m.draw_angle = 0;
     m.draw_scale = 1.0;
     if (!m.text_surface) {
@@ -268,6 +269,7 @@ void select_font(uint32_t font, ScreenImage& image) {
     image.cursor_col = image.cursor_row = 1;
     image.print_top_row = 1;
     image.print_bottom_row = static_cast<int16_t>(std::max(1, rows_for_font(image, font) - 1));
+    publish_cursor(image);
 }
 
 int32_t page_image(int32_t page) {
@@ -302,4 +304,29 @@ void reset_page_colors() {
     default: m->fg_color = 15; m->bg_color = 0; break;
     }
     m->draw_color = m->fg_color;
+}
+
+void publish_cursor(ScreenImage& image) {
+    uint64_t packed = static_cast<uint16_t>(image.cursor_col) | uint64_t{static_cast<uint16_t>(image.cursor_row)} << 16 |
+                      uint64_t{image.wrap_pending} << 32 | uint64_t{image.cursor_visible} << 40 |
+                      uint64_t{image.cursor_start_line} << 48 | uint64_t{image.cursor_stop_line} << 56;
+    std::atomic_ref<uint64_t>(image.published_cursor).store(packed, std::memory_order_relaxed);
+}
+
+void publish_cursors() {
+    if (ScreenImage* image = write_image_record()) publish_cursor(*image);
+    for (int32_t handle : images.page_table)
+        if (ScreenImage* page = image_record(handle); page && page->valid) publish_cursor(*page);
+}
+
+PublishedCursor published_cursor_of(const ScreenImage& image) {
+    uint64_t packed = std::atomic_ref<uint64_t>(const_cast<uint64_t&>(image.published_cursor)).load(std::memory_order_relaxed);
+    PublishedCursor cursor;
+    cursor.col = static_cast<int16_t>(packed & 0xFFFF);
+    cursor.row = static_cast<int16_t>((packed >> 16) & 0xFFFF);
+    cursor.wrap_pending = static_cast<uint8_t>(packed >> 32);
+    cursor.visible = static_cast<uint8_t>(packed >> 40);
+    cursor.start_line = static_cast<uint8_t>(packed >> 48);
+    cursor.stop_line = static_cast<uint8_t>(packed >> 56);
+    return cursor;
 }

@@ -59,6 +59,11 @@ struct ScreenImage {
     uint8_t wrap_pending = 0;
     // 1 set glyph pixels only (fg), 2 clear glyph pixels only (bg), 3 both.
     uint8_t text_draw_mode = 0;
+    // The cursor fields above as the presentation reads them, packed into one
+    // word that the program thread stores after each statement that moves or
+    // reshapes the cursor (publish_cursors); the fields themselves change in
+    // the middle of PRINT, unseen by the main thread.
+    uint64_t published_cursor = 0;
     // graphics_state_block: carried over to a newly selected active page.
     int32_t clip_left = 0, clip_top = 0, clip_right = 0, clip_bottom = 0;
     int32_t view_origin_x = 0, view_origin_y = 0;
@@ -132,6 +137,31 @@ void select_font(uint32_t font, ScreenImage& image);
 int32_t page_image(int32_t page);
 // fg/bg of the write image back to its mode's start colours.
 void reset_page_colors();
+
+// The cursor of an image as the presentation sees it.
+struct PublishedCursor {
+    int16_t col = 1;
+    int16_t row = 1;
+    uint8_t wrap_pending = 0;
+    uint8_t visible = 0;
+    uint8_t start_line = 0;
+    uint8_t stop_line = 0;
+};
+
+// Program thread: stores the cursor fields of image for the presentation.
+void publish_cursor(ScreenImage& image);
+// Program thread: publish_cursor for the write image and every screen page.
+void publish_cursors();
+// Publishes the cursors when it goes out of scope: the first line of a
+// statement that moves the cursor, whichever way it returns.
+struct CursorPublication {
+    CursorPublication() = default;
+    CursorPublication(const CursorPublication&) = delete;
+    CursorPublication& operator=(const CursorPublication&) = delete;
+    ~CursorPublication() { publish_cursors(); }
+};
+// Main thread: the cursor last published for image.
+PublishedCursor published_cursor_of(const ScreenImage& image);
 
 // Text grid of an image: for a text surface its width and height, for a
 // pixel image the pixels divided by the font's glyph size.

@@ -149,6 +149,7 @@ void reset_write_page() {
     int32_t rows = text_rows(m);
     if (m.cursor_row > rows) m.cursor_row = 1;
     m.print_bottom_row = static_cast<int16_t>(std::max(1, rows - 1));
+    publish_cursor(m);
 }
 
 void wait_for_frozen_presentation() {

@@ -146,6 +146,7 @@ void draw_glyph(uint8_t code) {
 }
 
 void print_newline() {
+    CursorPublication publication;
     ScreenImage* m = write_image_record();
     if (!m) return;
     TextGeometry g = text_geometry(*m);
@@ -160,6 +161,7 @@ void print_newline() {
 }
 
 void print_fit_check_length(int32_t length) {
+    CursorPublication publication;
     if (error_pending()) return;
     ScreenImage* m = write_image_record();
     if (!m || m->wrap_pending || m->cursor_col == 1) return;
@@ -170,6 +172,7 @@ void print_fit_check_length(int32_t length) {
 }
 
 void print_bytes(const uint8_t* text, int32_t length, int32_t newline) {
+    CursorPublication publication;
     if (error_pending()) return;
     ScreenImage* m = write_image_record();
     if (!m) return;
@@ -223,6 +226,7 @@ void print_string(const StringDescriptor* text, int32_t newline) {
 }
 
 void print_zone_tab() {
+    CursorPublication publication;
     if (error_pending()) return;
     ScreenImage* m = write_image_record();
     if (!m) return;

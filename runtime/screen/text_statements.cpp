@@ -101,6 +101,7 @@ void clear_with(ScreenImage& m, int32_t method, uint32_t color) {
 void clear_screen_default(ScreenImage& m) { clear_with(m, -1, m.bg_color); }
 
 void cls_statement(int32_t method, uint32_t color, uint32_t passed) {
+    CursorPublication publication;
     if (error_pending()) return;
     ScreenImage* m = write_image_record();
     if (!m) return;
@@ -177,6 +178,7 @@ void grow_untouched_text_screen() {
 }  // namespace
 
 void locate_statement(int32_t row, int32_t column, int32_t cursor, int32_t start, int32_t stop, uint32_t passed) {
+    CursorPublication publication;
     if (error_pending()) return;
     ScreenImage* m = write_image_record();
     if (!m) return;
@@ -226,6 +228,7 @@ void locate_statement(int32_t row, int32_t column, int32_t cursor, int32_t start
 }
 
 void view_print_statement(int32_t top, int32_t bottom, uint32_t passed) {
+    CursorPublication publication;
     if (error_pending()) return;
     ScreenImage* m = write_image_record();
     if (!m) return;

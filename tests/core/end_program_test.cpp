@@ -25,24 +25,31 @@ std::string trimmed(std::string text) {
     return text;
 }
 
+// Waits until END has taken the keys typed before it, which it does only
+// after it has printed its prompt: the ring's head, published by the program
+// thread, orders the prompt's bytes before this thread's reads of them.
 void wait_for_prompt() {
-    for (int i = 0; i < 400 && trimmed(text_row(25)) != "Press any key to continue"; ++i) SDL_Delay(5);
+    for (int i = 0; i < 400 && keyboard_buffer_count() != 0; ++i) SDL_Delay(5);
+}
+
+// In the child, before END: types keys and waits until they are in the ring.
+void type_keys_before_end() {
+    statement(10, [] {
+        push_key(SDLK_a, 'a');
+        push_key(SDLK_b, 'b');
+    });
+    while (keyboard_buffer_count() < 2) statement(20, [] { SDL_Delay(5); });
 }
 
 }  // namespace
 
 TEST(End, PromptsOnTheBottomRowDiscardsTypedKeysAndEndsOnTheNextOne) {
     ChildResult result = run_runtime_child([] {
-        statement(10, [] {
-            push_key(SDLK_a, 'a');
-            push_key(SDLK_b, 'b');
-        });
-        while (keyboard_buffer_count() < 2) statement(20, [] { SDL_Delay(5); });
+        type_keys_before_end();
         std::thread([] {
             wait_for_prompt();
-            child_report("row 25:" + trimmed(text_row(25)));
-            for (int i = 0; i < 200 && keyboard_buffer_count() != 0; ++i) SDL_Delay(5);
             child_report(keyboard_buffer_count() == 0 ? "typed keys discarded" : "typed keys kept");
+            child_report("row 25:" + trimmed(text_row(25)));
             SDL_Delay(300);
             child_report("pressing a key");
             push_key(SDLK_x, 'x');
@@ -58,9 +65,10 @@ TEST(End, PromptsOnTheBottomRowDiscardsTypedKeysAndEndsOnTheNextOne) {
 
 TEST(End, WindowCloseWhileEndWaitsEndsAtOnceWithZero) {
     ChildResult result = run_runtime_child([] {
+        type_keys_before_end();
         std::thread([] {
             wait_for_prompt();
-            child_report("prompt shown");
+            if (trimmed(text_row(25)) == "Press any key to continue") child_report("prompt shown");
             push_quit();
         }).detach();
         end_program();

@@ -12,6 +12,7 @@
 #include "game/level_setup.h"
 #include "game/level_picture.h"
 #include "game/screens.h"
+#include "runtime/input/key_buffer.h"
 
 namespace {
 
@@ -168,6 +169,9 @@ void contact_board() {
 // Types a key into SDL's queue and gives the main loop time to pass it on.
 void type_key(SDLKey sym, uint16_t unicode) {
     push_key(sym, unicode);
+    // The main loop takes the event into the keyboard ring within a few
+    // frames; a loaded machine (a sanitizer build) may need far longer.
+    for (int i = 0; i < 1000 && keyboard_buffer_count() == 0; ++i) SDL_Delay(5);
     wait_ticks(3);
 }
 

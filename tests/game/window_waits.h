@@ -127,8 +127,9 @@ inline bool reach_wait(XSession& session, WaitKind kind, std::string& why) {
 }
 
 struct CloseResult {
-    int status = -1;  // exit status; -1 when the process had not ended within the bound
-    double latency_ms = 0;
+    int status = -1;        // exit status; -1 when the process had not ended within the bound
+    double latency_ms = 0;  // from the close request to the end of the process
+    double request_ms = 0;  // of that, the X server's taking the request (a busy server is slow to)
 };
 
 // Closes the window as a window manager's close button does and waits at
@@ -137,6 +138,7 @@ inline CloseResult close_and_time(XSession& session, int bound_ms) {
     CloseResult result;
     auto start = std::chrono::steady_clock::now();
     if (!session.close_window()) return result;
+    result.request_ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     result.status = session.wait_exit(bound_ms);
     result.latency_ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     return result;

@@ -25,6 +25,7 @@
 
 #include "runtime/screen/fonts.h"
 #include "runtime/screen/palettes.h"
+#include "support/runtime_child.h"
 
 struct TextCell {
     int code = 32;
@@ -228,13 +229,24 @@ public:
     // finds its window. in_child ends the process itself (exec, or the
     // runtime's own exit). A busy machine sometimes refuses the program its
     // first connection to a fresh server; it then ends at once, and is
-    // started again.
+    // started again. The process's standard error goes to a file of the
+    // session's own, which the end of the session checks for race reports.
     bool start_process(const std::function<void()>& in_child) {
         const std::string suppressions = leak_suppressions();
+        if (game_errors_.empty()) {
+            char name[] = "/tmp/tz-game-stderr-XXXXXX";
+            int fd = mkstemp(name);
+            if (fd >= 0) {
+                close(fd);
+                game_errors_ = name;
+            }
+        }
         for (int attempt = 1; attempt <= 5; ++attempt) {
             if (attempt > 1) std::this_thread::sleep_for(std::chrono::milliseconds(500));
             game_ = fork();
             if (game_ == 0) {
+                int errors = game_errors_.empty() ? -1 : open(game_errors_.c_str(), O_WRONLY | O_APPEND);
+                if (errors >= 0) dup2(errors, 2);
                 setenv("DISPLAY", display_.c_str(), 1);
                 setenv("SDL_AUDIODRIVER", "dummy", 1);
                 setenv("SDL_VIDEODRIVER", "x11", 1);  // never a text-mode fallback
@@ -324,6 +336,12 @@ public:
         for (pid_t pid : {game_, server_})
             if (pid > 0) waitpid(pid, nullptr, 0);
         if (!suppressions_.empty()) unlink(suppressions_.c_str());
+        if (!game_errors_.empty()) {
+            // A race report in the sanitizer build: the test fails even when
+            // it killed the game or never looked at its status.
+            expect_no_sanitizer_report(run_output("cat " + game_errors_));
+            unlink(game_errors_.c_str());
+        }
     }
 
 private:
@@ -332,6 +350,7 @@ private:
     pid_t server_ = -1;
     pid_t game_ = -1;
     std::string suppressions_;
+    std::string game_errors_;
 };
 
 // The executable beside the test programs' folder: build/<preset>/tommy-zappo.

@@ -22,6 +22,18 @@ inline void wait_presentations(int count) {
     for (int i = 0; i < 400 && presentation.frame_counter.load() < target; ++i) SDL_Delay(5);
 }
 
+// In the child, on a thread of the test's own: runs work while the main loop
+// waits at the top of an iteration, then lets it go on. The window surface
+// does not change meanwhile, and everything this thread did happens before
+// what the main loop does next.
+template <class Work>
+void hold_main_loop(Work work) {
+    control.main_loop_park = 1;
+    while (control.main_loop_park.load() == 1) SDL_Delay(1);
+    work();
+    control.main_loop_park = 0;
+}
+
 inline void screen(int32_t mode) { set_screen_mode(mode, 0, 0, 0, 0, 1); }
 
 // Diagonal stripes through every colour the display image has.

@@ -45,19 +45,35 @@ std::string surface_size() {
     return std::to_string(s->w) + "x" + std::to_string(s->h) + ((s->flags & SDL_FULLSCREEN) ? " full" : " window");
 }
 
-uint32_t surface_pixel(int x, int y) {
-    SDL_Surface* s = SDL_GetVideoSurface();
-    return static_cast<const uint32_t*>(s->pixels)[static_cast<size_t>(y) * (s->pitch / 4) + x] & 0xFFFFFF;
+// The window surface as it is between two iterations of the main loop.
+struct SurfaceShot {
+    int w = 0, h = 0;
+    std::vector<uint32_t> pixels;
+    uint32_t at(int x, int y) const { return pixels[static_cast<size_t>(y) * w + x] & 0xFFFFFF; }
+};
+
+SurfaceShot surface_shot() {
+    SurfaceShot shot;
+    hold_main_loop([&] {
+        SDL_Surface* s = SDL_GetVideoSurface();
+        shot.w = s->w;
+        shot.h = s->h;
+        for (int y = 0; y < s->h; ++y) {
+            const uint32_t* row = static_cast<const uint32_t*>(s->pixels) + static_cast<size_t>(y) * (s->pitch / 4);
+            shot.pixels.insert(shot.pixels.end(), row, row + s->w);
+        }
+    });
+    return shot;
 }
 
 // Counts surface pixels that differ from the display image drawn through its
 // palette at (ox, oy), repeat x repeat, and from black elsewhere.
 int picture_mismatches(int ox, int oy, int repeat) {
-    SDL_Surface* s = SDL_GetVideoSurface();
+    SurfaceShot shot = surface_shot();
     int mismatches = 0;
-    for (int y = 0; y < s->h; ++y)
-        for (int x = 0; x < s->w; ++x)
-            if (surface_pixel(x, y) != expected_picture_colour(x, y, ox, oy, repeat)) ++mismatches;
+    for (int y = 0; y < shot.h; ++y)
+        for (int x = 0; x < shot.w; ++x)
+            if (shot.at(x, y) != expected_picture_colour(x, y, ox, oy, repeat)) ++mismatches;
     return mismatches;
 }
 
@@ -97,10 +113,10 @@ TEST(Presentation, UnchangedFramesLeaveTheWindowAloneAndChangesAreShown) {
         child_report("idle updates:" + std::to_string(presentation.surface_updates.load() - updates));
         emulated_memory[mode13_pixels_offset + 5 * 320 + 9] = 40;
         wait_presentations(2);
-        child_report("pixel:" + std::to_string(surface_pixel(9, 5) == 0xFF0000));
+        child_report("pixel:" + std::to_string(surface_shot().at(9, 5) == 0xFF0000));
         display_image_record()->palette[40] = 0xFF00FF00;
         wait_presentations(2);
-        child_report("palette:" + std::to_string(surface_pixel(9, 5) == 0x00FF00));
+        child_report("palette:" + std::to_string(surface_shot().at(9, 5) == 0x00FF00));
         // An entry above the used ones is no change for a 16-colour screen.
         screen(12);
         wait_presentations(3);
@@ -189,11 +205,12 @@ TEST(Presentation, TextScreenShowsCellsInTheirColours) {
         cells[1] = 0x1E;  // yellow on blue
         wait_presentations(2);
         const uint32_t* palette = display_image_record()->palette;
+        SurfaceShot shot = surface_shot();
         int mismatches = 0;
         for (int y = 0; y < 16; ++y)
             for (int x = 0; x < 8; ++x) {
                 uint32_t expected = font8x16['A' * 128 + y * 8 + x] ? palette[14] : palette[1];
-                if (surface_pixel(x, y) != (expected & 0xFFFFFF)) ++mismatches;
+                if (shot.at(x, y) != (expected & 0xFFFFFF)) ++mismatches;
             }
         child_report("cell mismatches:" + std::to_string(mismatches));
         system_exit();
@@ -217,12 +234,13 @@ TEST(Presentation, DialogIsDrawnOverTheLiveScreenAndAnsweredByAClick) {
             DialogLayout layout = layout_dialog(dialog_state.caption, dialog_state.text, dialog_state.buttons, s->w, s->h);
             std::vector<uint32_t> expected(static_cast<size_t>(s->w) * s->h, 0);
             draw_dialog(layout, font8x16, {expected.data(), s->w, s->h, s->w});
+            SurfaceShot shot = surface_shot();
             int box_mismatches = 0;
             for (int y = layout.box.y; y < layout.box.y + layout.box.height; ++y)
                 for (int x = layout.box.x; x < layout.box.x + layout.box.width; ++x)
-                    if (surface_pixel(x, y) != (expected[y * s->w + x] & 0xFFFFFF)) ++box_mismatches;
+                    if (shot.at(x, y) != (expected[y * s->w + x] & 0xFFFFFF)) ++box_mismatches;
             child_report("box mismatches:" + std::to_string(box_mismatches));
-            child_report("live pixel:" + std::to_string(surface_pixel(0, 0) == 0xFFFF00));
+            child_report("live pixel:" + std::to_string(shot.at(0, 0) == 0xFFFF00));
             // Keys for the emulated keyboard go to the dialog instead.
             push_key(SDLK_x, 'x');
             wait_presentations(3);
@@ -263,10 +281,11 @@ TEST(Presentation, DialogWhileTheScreenIsFrozenIsDrawnAloneAndThePictureComesBac
             DialogLayout layout = layout_dialog(dialog_state.caption, dialog_state.text, dialog_state.buttons, s->w, s->h);
             std::vector<uint32_t> expected(static_cast<size_t>(s->w) * s->h, 0);
             draw_dialog(layout, font8x16, {expected.data(), s->w, s->h, s->w});
+            SurfaceShot shot = surface_shot();
             int mismatches = 0;
             for (int y = 0; y < s->h; ++y)
                 for (int x = 0; x < s->w; ++x)
-                    if (surface_pixel(x, y) != (expected[y * s->w + x] & 0xFFFFFF)) ++mismatches;
+                    if (shot.at(x, y) != (expected[y * s->w + x] & 0xFFFFFF)) ++mismatches;
             child_report("frozen dialog mismatches:" + std::to_string(mismatches));
             push_key(SDLK_y, 'y');
         }).detach();

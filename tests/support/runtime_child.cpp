@@ -12,6 +12,8 @@
 #include <cstring>
 #include <thread>
 
+#include <gtest/gtest.h>
+
 #include "runtime/platform/dialog.h"
 
 namespace {
@@ -35,6 +37,14 @@ std::vector<std::string> split_lines(const std::string& text) {
 }
 
 }  // namespace
+
+void expect_no_sanitizer_report(const std::string& stderr_text) {
+    // A race report changes a child's exit status only when it ends through
+    // exit; one killed, or one whose status a test does not look at, would
+    // keep it quiet.
+    if (stderr_text.find("WARNING: ThreadSanitizer") != std::string::npos)
+        ADD_FAILURE() << "the child process reported a data race:\n" << stderr_text;
+}
 
 bool ChildResult::reported(const std::string& line) const { return std::find(reports.begin(), reports.end(), line) != reports.end(); }
 
@@ -97,6 +107,7 @@ ChildResult run_runtime_child(ProgramRoutine routine, const ChildOptions& option
     } else if (WIFSIGNALED(wait_status)) {
         result.signal = WTERMSIG(wait_status);
     }
+    expect_no_sanitizer_report(result.stderr_text);
     return result;
 }
 

@@ -30,6 +30,10 @@ struct ChildOptions {
 
 ChildResult run_runtime_child(ProgramRoutine routine, const ChildOptions& options = {});
 
+// Fails the current test when a child's standard error holds a
+// ThreadSanitizer report (run_runtime_child checks every child itself).
+void expect_no_sanitizer_report(const std::string& stderr_text);
+
 // In the child: sends one line to the parent.
 void child_report(const std::string& line);
 
