@@ -137,9 +137,6 @@ struct Search {
 Search search(const Board& board, const Sighting& seen, const LevelLook& look, const PilotMemory& memory) {
     Search result;
     for (auto& row : result.cost) row.fill(INT_MAX);
-    // Single-step chasers are slow enough for the danger costs alone.
-    const bool racing = look.double_step && look.level != 5 && !seen.chasers.empty();
-    const Field arrival = racing ? chaser_arrival(board, seen, look) : Field{};
     result.moves[seen.hero.row][seen.hero.col] = 0;
     using Entry = std::pair<int, int>;  // cost, row * 32 + col
     std::priority_queue<Entry, std::vector<Entry>, std::greater<>> open;
@@ -156,10 +153,6 @@ Search search(const Board& board, const Sighting& seen, const LevelLook& look, c
             if (!patroller_allows(seen, look, memory, here, next)) continue;
             if (look.level != 5 && nearest_chaser(seen, next) <= keep_off(look)) continue;
             int moves = result.moves[here.row][here.col] + 1;
-            // The hero must be through a cell well before a chaser can be there.
-            if (racing && arrival[next.row][next.col] != INT_MAX &&
-                moves * hero_pace_tenths / 10 + 2 >= arrival[next.row][next.col])
-                continue;
             int next_cost = cost + 1 + danger(board, seen, look, next);
             if (next_cost < result.cost[next.row][next.col]) {
                 result.cost[next.row][next.col] = next_cost;
@@ -226,68 +219,6 @@ std::vector<Cell> path_to(const Search& found, Cell hero, Cell goal) {
     std::vector<Cell> path;
     for (Cell cell = goal; !(cell == hero); cell = found.from[cell.row][cell.col]) path.push_back(cell);
     return {path.rbegin(), path.rend()};
-}
-
-// One turn of a chaser by the game's own rules: towards the hero into free
-// cells, down, up, right, left; then onto the hero. True when it catches him.
-bool chaser_turn(std::array<std::array<uint8_t, 41>, 26>& codes, Cell& chaser, Cell hero, const LevelLook& look) {
-    struct Rule {
-        Move move;
-        bool (*wanted)(Cell, Cell);
-    };
-    static constexpr Rule rules[] = {
-        {Move::down, [](Cell c, Cell h) { return c.row < h.row; }},
-        {Move::up, [](Cell c, Cell h) { return c.row > h.row; }},
-        {Move::right, [](Cell c, Cell h) { return c.col < h.col; }},
-        {Move::left, [](Cell c, Cell h) { return c.col > h.col; }},
-    };
-    auto code_at = [&](Cell cell) -> uint8_t {
-        return cell.row >= 1 && cell.row <= 25 && cell.col >= 1 && cell.col <= 40 ? codes[cell.row][cell.col] : 219;
-    };
-    auto walk = [&](uint8_t free_code) {
-        for (const Rule& rule : rules) {
-            Cell next = step(chaser, rule.move);
-            if (!rule.wanted(chaser, hero) || code_at(next) != free_code) continue;
-            codes[chaser.row][chaser.col] = free_code == 176 ? 176 : 32;
-            chaser = next;
-            codes[chaser.row][chaser.col] = look.chaser_glyph;
-            if (!look.double_step) return true;
-        }
-        return false;
-    };
-    if (walk(32)) return false;
-    if (look.level == 8 && walk(176)) return false;
-    for (const Rule& rule : rules)
-        if (rule.wanted(chaser, hero) && step(chaser, rule.move) == hero) return true;
-    return false;
-}
-
-// Whether the hero can walk the path and then stay put for a while without
-// a chaser catching him, whichever step the chasers' turns fall on. Turns
-// come every few hero moves; the count is on the safe side of the pace the
-// autopilot keeps.
-bool survives(const Board& board, const Sighting& seen, const LevelLook& look, const std::vector<Cell>& path, int stay_moves) {
-    if (seen.chasers.empty() || look.level == 5) return true;
-    const int turn_every = 4;
-    for (int phase = 0; phase < turn_every; ++phase) {
-        auto codes = board.code;
-        std::vector<Cell> chasers = seen.chasers;
-        Cell hero = seen.hero;
-        const int total = static_cast<int>(path.size()) + stay_moves;
-        for (int i = 0; i <= total; ++i) {
-            if (i > 0 && i <= static_cast<int>(path.size())) {
-                codes[hero.row][hero.col] = 32;
-                hero = path[static_cast<size_t>(i - 1)];
-                for (Cell chaser : chasers)
-                    if (chaser == hero) return false;
-                codes[hero.row][hero.col] = 2;
-            }
-            if ((i + phase) % turn_every != 0) continue;
-            for (auto it = chasers.rbegin(); it != chasers.rend(); ++it)
-                if (chaser_turn(codes, *it, hero, look)) return false;
-        }
-    }
-    return true;
 }
 
 // The cheapest goal whose path the hero survives.
@@ -382,6 +313,68 @@ Decision lure_to_double_line(const Board& board, const Sighting& seen, const Lev
 }
 
 }  // namespace
+
+// One turn of a chaser by the game's own rules: towards the hero into free
+// cells, down, up, right, left; then onto the hero. True when it catches him.
+bool chaser_turn(std::array<std::array<uint8_t, 41>, 26>& codes, Cell& chaser, Cell hero, const LevelLook& look) {
+    struct Rule {
+        Move move;
+        bool (*wanted)(Cell, Cell);
+    };
+    static constexpr Rule rules[] = {
+        {Move::down, [](Cell c, Cell h) { return c.row < h.row; }},
+        {Move::up, [](Cell c, Cell h) { return c.row > h.row; }},
+        {Move::right, [](Cell c, Cell h) { return c.col < h.col; }},
+        {Move::left, [](Cell c, Cell h) { return c.col > h.col; }},
+    };
+    auto code_at = [&](Cell cell) -> uint8_t {
+        return cell.row >= 1 && cell.row <= 25 && cell.col >= 1 && cell.col <= 40 ? codes[cell.row][cell.col] : 219;
+    };
+    auto walk = [&](uint8_t free_code) {
+        for (const Rule& rule : rules) {
+            Cell next = step(chaser, rule.move);
+            if (!rule.wanted(chaser, hero) || code_at(next) != free_code) continue;
+            codes[chaser.row][chaser.col] = free_code == 176 ? 176 : 32;
+            chaser = next;
+            codes[chaser.row][chaser.col] = look.chaser_glyph;
+            if (!look.double_step) return true;
+        }
+        return false;
+    };
+    if (walk(32)) return false;
+    if (look.level == 8 && walk(176)) return false;
+    for (const Rule& rule : rules)
+        if (rule.wanted(chaser, hero) && step(chaser, rule.move) == hero) return true;
+    return false;
+}
+
+// Whether the hero can walk the path and then stay put for a while without
+// a chaser catching him, whichever step the chasers' turns fall on. Turns
+// come every few hero moves; the count is on the safe side of the pace the
+// autopilot keeps.
+bool survives(const Board& board, const Sighting& seen, const LevelLook& look, const std::vector<Cell>& path, int stay_moves) {
+    if (seen.chasers.empty() || look.level == 5) return true;
+    const int turn_every = 4;
+    for (int phase = 0; phase < turn_every; ++phase) {
+        auto codes = board.code;
+        std::vector<Cell> chasers = seen.chasers;
+        Cell hero = seen.hero;
+        const int total = static_cast<int>(path.size()) + stay_moves;
+        for (int i = 0; i <= total; ++i) {
+            if (i > 0 && i <= static_cast<int>(path.size())) {
+                codes[hero.row][hero.col] = 32;
+                hero = path[static_cast<size_t>(i - 1)];
+                for (Cell chaser : chasers)
+                    if (chaser == hero) return false;
+                codes[hero.row][hero.col] = 2;
+            }
+            if ((i + phase) % turn_every != 0) continue;
+            for (auto it = chasers.rbegin(); it != chasers.rend(); ++it)
+                if (chaser_turn(codes, *it, hero, look)) return false;
+        }
+    }
+    return true;
+}
 
 bool safe_cell(const Board& board, const Sighting& seen, const LevelLook& look, Cell cell) {
     if (!board.inside(cell) || blocks_hero(board.at(cell)) || on_chaser(seen, cell)) return false;

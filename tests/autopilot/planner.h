@@ -7,7 +7,10 @@
 // trap and pay for every cell near a chaser, so the route bends around them.
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "board.h"
 
@@ -29,3 +32,12 @@ Decision plan_move(const Board& board, const Sighting& sighting, const LevelLook
 // beside it (unless the bomb is, whose check comes first), and no chaser is
 // on it. Exposed for the tests.
 bool safe_cell(const Board& board, const Sighting& sighting, const LevelLook& look, Cell cell);
+
+// One chaser turn by the game's rules (towards the hero into blanks, in the
+// order down, up, right, left; then onto him); true when it catches him.
+bool chaser_turn(std::array<std::array<uint8_t, 41>, 26>& codes, Cell& chaser, Cell hero, const LevelLook& look);
+
+// Whether the hero can walk the path (cells after his own) and then stay
+// put for stay_moves without a chaser catching him, whichever step the
+// chasers' turns fall on.
+bool survives(const Board& board, const Sighting& sighting, const LevelLook& look, const std::vector<Cell>& path, int stay_moves);
