@@ -237,7 +237,6 @@ public:
     bool play_level(int level) {
         if (!wait_for([&](const TextScreen& s) { return level_shown(s) == level; }, 60))
             return fail("level " + std::to_string(level) + " did not start");
-        if (level == 1) save_shot("level");
         const LevelLook look = level_look(level, options_.difficulty == "hard");
         neutralised_seen_ = false;
         PilotMemory memory;
@@ -303,6 +302,7 @@ public:
             if (getenv("AUTOPILOT_DEBUG"))
                 std::cerr << "t=" << seconds_since(start) << " hero " << seen.hero.row << "," << seen.hero.col << " " << key_of(decision.move) << " (" << decision.reason << ")\n";
             ++steps;
+            if (level == 1 && steps == 40) save_shot("level");
             wait_for_hero_to_leave(seen.hero, look);
         }
         if (!neutralised) return fail("level " + std::to_string(level) + " not won in time");
