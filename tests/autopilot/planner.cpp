@@ -391,9 +391,15 @@ Decision plan_move(const Board& board, const Sighting& seen, const LevelLook& lo
     }
     Search found = search(board, seen, look, memory);
     Move move;
-    if (!seen.bombs.empty() && safe_route(board, seen, look, found, cells_beside(board, seen.bombs), 2, move)) return {move, "to the bomb"};
+    if (!seen.bombs.empty() && safe_route(board, seen, look, found, cells_beside(board, seen.bombs), 2, move)) {
+        memory.waited_plans = 0;
+        return {move, "to the bomb"};
+    }
     if (look.level == 5 && seen.bombs.empty()) return catch_drops(board, seen, look);
-    if (!seen.keys.empty() && safe_route(board, seen, look, found, seen.keys, 2, move)) return {move, "to a key"};
+    if (!seen.keys.empty() && safe_route(board, seen, look, found, seen.keys, 2, move)) {
+        memory.waited_plans = 0;
+        return {move, "to a key"};
+    }
     // Waiting too long loses to the clock: after a while the hero takes the
     // cheapest way even if a chaser might meet him on it.
     if (memory.waited_plans > 300) {
