@@ -172,10 +172,8 @@ public:
 
     bool wait_for(const std::function<bool(const TextScreen&)>& wanted, double seconds) {
         auto start = Clock::now();
-        int shown = 0;
         while (seconds_since(start) < seconds) {
             if (capture() && wanted(screen_)) return true;
-            if (getenv("AUTOPILOT_DEBUG") && seconds_since(start) > shown * 5) { ++shown; std::cerr << screen_.dump() << std::endl; }
             if (!game_running()) return false;
             std::this_thread::sleep_for(std::chrono::milliseconds(30));
         }
@@ -253,7 +251,7 @@ public:
                 if (attempt_lives != hearts) {
                     if (attempt_lives > hearts) {
                         log_.line("  life lost at " + std::to_string(last_hero_.row) + "," + std::to_string(last_hero_.col) + " (" + last_reason_ + ")");
-                        if (getenv("AUTOPILOT_DEBUG")) {
+                        if (debug_) {
                             std::cerr << last_dump_ << std::endl;
                             std::ofstream("/tmp/autopilot-death-" + std::to_string(++deaths_) + ".ppm") << last_ppm_;
                         }
@@ -285,8 +283,8 @@ public:
             last_hero_ = seen.hero;
             last_reason_ = decision.reason;
             last_dump_ = board_picture(board, seen);
-            if (getenv("AUTOPILOT_DEBUG")) last_ppm_ = reader_.last_ppm();
-            if (getenv("AUTOPILOT_DEBUG")) {
+            if (debug_) {
+                last_ppm_ = reader_.last_ppm();
                 char around[96];
                 std::snprintf(around, sizeof around, " up %d/%d down %d/%d left %d/%d right %d/%d", board.at(step(seen.hero, Move::up)), board.color_at(step(seen.hero, Move::up)),
                               board.at(step(seen.hero, Move::down)), board.color_at(step(seen.hero, Move::down)), board.at(step(seen.hero, Move::left)), board.color_at(step(seen.hero, Move::left)),
@@ -299,7 +297,7 @@ public:
                 continue;
             }
             type(key_of(decision.move));
-            if (getenv("AUTOPILOT_DEBUG"))
+            if (debug_)
                 std::cerr << "t=" << seconds_since(start) << " hero " << seen.hero.row << "," << seen.hero.col << " " << key_of(decision.move) << " (" << decision.reason << ")\n";
             ++steps;
             if (level == 1 && steps == 40) save_shot("level");
@@ -378,6 +376,7 @@ private:
     int lives_lost_total_ = 0;
     Cell last_hero_;
     std::string last_reason_, last_dump_, last_ppm_;
+    const bool debug_ = std::getenv("AUTOPILOT_DEBUG") != nullptr;  // every move and every lost life
     int deaths_ = 0;
     bool neutralised_seen_ = false;  // seen while waiting for a move
     int last_score_ = 0;

@@ -262,7 +262,7 @@ std::vector<Cell> cells_beside(const Board& board, const std::vector<Cell>& cent
 
 // Level 5: forty drops must land beside the hero on the bottom row. The
 // hero waits beside the column a drop will land in, and never under it.
-Decision catch_drops(const Board& board, const Sighting& seen, const LevelLook& look) {
+Decision catch_drops(const Board& board, const Sighting& seen) {
     Cell hero = seen.hero;
     if (hero.row != 22) return {};
     auto free_on_row = [&](int col) {
@@ -284,31 +284,27 @@ Decision catch_drops(const Board& board, const Sighting& seen, const LevelLook& 
     for (int row = drop.row + 1; row <= 22; ++row)
         if (board.code[row][drop.col] == obstacle) straight = false;
     if (drop.col == hero.col) return side_step(drop.col);
+    const int gap = std::abs(drop.col - hero.col);
     if (!straight) {
         // It will be turned aside: keep two columns away until it falls straight.
-        int gap = std::abs(drop.col - hero.col);
         if (gap > 2) return {hero.col < drop.col ? Move::right : Move::left, "follow the drop"};
         return {Move::none, "watch the turning drop"};
     }
-    int gap = std::abs(drop.col - hero.col);
     if (gap == 1) return {Move::none, "wait beside the landing cell"};
     Move towards = hero.col < drop.col ? Move::right : Move::left;
     // One cell at a time, never into the landing column itself.
     if (step(hero, towards).col == drop.col) return {Move::none, "wait beside the landing cell"};
-    (void)look;
     return {towards, "go beside the landing cell"};
 }
 
 // Level 8: the enemy is caught by the double line at 22,17 when it stands
 // beside it and the hero lies beyond. The hero waits on the far side.
-Decision lure_to_double_line(const Board& board, const Sighting& seen, const LevelLook& look, const Search& found) {
+Decision lure_to_double_line(const Sighting& seen, const Search& found) {
     if (seen.chasers.empty()) return {Move::none, "wait for the enemy"};
     Cell enemy = seen.chasers.front();
     Cell bait = enemy.col <= 17 ? Cell{22, 20} : Cell{22, 14};
     Move move;
     if (route(found, seen.hero, {bait}, move)) return {move, "wait beyond the double line"};
-    (void)board;
-    (void)look;
     return {Move::none, "no way to the double line"};
 }
 
@@ -354,7 +350,7 @@ bool chaser_turn(std::array<std::array<uint8_t, 41>, 26>& codes, Cell& chaser, C
 // autopilot keeps.
 bool survives(const Board& board, const Sighting& seen, const LevelLook& look, const std::vector<Cell>& path, int stay_moves) {
     if (seen.chasers.empty() || look.level == 5) return true;
-    const int turn_every = 4;
+    constexpr int turn_every = 4;
     for (int phase = 0; phase < turn_every; ++phase) {
         auto codes = board.code;
         std::vector<Cell> chasers = seen.chasers;
@@ -395,7 +391,7 @@ Decision plan_move(const Board& board, const Sighting& seen, const LevelLook& lo
         memory.waited_plans = 0;
         return {move, "to the bomb"};
     }
-    if (look.level == 5 && seen.bombs.empty()) return catch_drops(board, seen, look);
+    if (look.level == 5 && seen.bombs.empty()) return catch_drops(board, seen);
     if (!seen.keys.empty() && safe_route(board, seen, look, found, seen.keys, 2, move)) {
         memory.waited_plans = 0;
         return {move, "to a key"};
@@ -406,7 +402,7 @@ Decision plan_move(const Board& board, const Sighting& seen, const LevelLook& lo
         if (!seen.bombs.empty() && route(found, seen.hero, cells_beside(board, seen.bombs), move) && move != Move::none) return {move, "dash to the bomb"};
         if (!seen.keys.empty() && route(found, seen.hero, seen.keys, move) && move != Move::none) return {move, "dash to a key"};
     }
-    if (look.level == 8) return lure_to_double_line(board, seen, look, found);
+    if (look.level == 8) return lure_to_double_line(seen, found);
     if (look.level == 9 && !seen.chasers.empty()) {
         // The guard stands on the only way to the bomb and leaves it only
         // for a hero to its right: draw it out into the open right half.
