@@ -239,6 +239,8 @@ public:
         neutralised_seen_ = false;
         PilotMemory memory;
         auto start = Clock::now();
+        int moves_since_turn = 0;
+        last_chasers_.clear();
         int steps = 0, lives_at_start = -1, lives_now = -1, time_left = 0, attempt_lives = -1;
         bool neutralised = false;
         const double give_up_after = 400;
@@ -279,7 +281,12 @@ public:
                 std::this_thread::sleep_for(std::chrono::milliseconds(20));
                 continue;
             }
+            memory.clock = seconds_since(start);
+            if (memory.rates.empty()) memory.rates = {look.period - 2, look.period - 1, look.period};
+            note_chaser_turns(seen, moves_since_turn, debug_);
+            auto planning = Clock::now();
             Decision decision = plan_move(board, seen, look, memory);
+            const double planned_ms = std::chrono::duration<double, std::milli>(Clock::now() - planning).count();
             last_hero_ = seen.hero;
             last_reason_ = decision.reason;
             last_dump_ = board_picture(board, seen);
@@ -292,14 +299,20 @@ public:
                 last_dump_ += around;
                 last_dump_ += " move " + std::to_string(static_cast<int>(decision.move));
             }
+            if (debug_ && decision.move == Move::none && decision.reason != last_reason_shown_)
+                std::cerr << "t=" << seconds_since(start) << " hero " << seen.hero.row << "," << seen.hero.col << " waits (" << decision.reason << ")\n";
+            last_reason_shown_ = decision.reason;
             if (decision.move == Move::none) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(15));
+                // A planned wait lasts one game step; otherwise look again soon.
+                std::this_thread::sleep_for(std::chrono::milliseconds(decision.wait_step ? 55 : 15));
                 continue;
             }
             type(key_of(decision.move));
             if (debug_)
-                std::cerr << "t=" << seconds_since(start) << " hero " << seen.hero.row << "," << seen.hero.col << " " << key_of(decision.move) << " (" << decision.reason << ")\n";
+                std::cerr << "t=" << seconds_since(start) << " hero " << seen.hero.row << "," << seen.hero.col << " " << key_of(decision.move) << " (" << decision.reason
+                          << ") planned " << planned_ms << " ms, " << memory.looked_ahead_nodes << " states\n";
             ++steps;
+            ++moves_since_turn;
             if (level == 1 && steps == 40) save_shot("level");
             wait_for_hero_to_leave(seen.hero, look);
         }
@@ -316,6 +329,16 @@ public:
              << ", lives lost " << lost << ", time left " << time_left << " s, score " << last_score_;
         log_.line(line.str());
         return true;
+    }
+
+    // How many hero moves fall between two chaser turns, seen when the
+    // chasers move: the pace the look-ahead has to allow for.
+    void note_chaser_turns(const Sighting& seen, int& moves_since_turn, bool report) {
+        if (!last_chasers_.empty() && seen.chasers.size() == last_chasers_.size() && seen.chasers != last_chasers_) {
+            if (report) std::cerr << "chasers moved after " << moves_since_turn << " hero moves\n";
+            moves_since_turn = 0;
+        }
+        last_chasers_ = seen.chasers;
     }
 
     // After a key the hero moves at the game's next step; the next look is
@@ -375,11 +398,12 @@ private:
     TextScreen screen_;
     int lives_lost_total_ = 0;
     Cell last_hero_;
-    std::string last_reason_, last_dump_, last_ppm_;
+    std::string last_reason_, last_dump_, last_ppm_, last_reason_shown_;
     const bool debug_ = std::getenv("AUTOPILOT_DEBUG") != nullptr;  // every move and every lost life
     int deaths_ = 0;
     bool neutralised_seen_ = false;  // seen while waiting for a move
     int last_score_ = 0;
+    std::vector<Cell> last_chasers_;
 };
 
 }  // namespace

@@ -17,7 +17,7 @@ LevelLook level_look(int level, bool hard) {
     switch (level) {
     case 1: look = {1, 4, {shown_color(120), -1}, hard}; break;
     case 2: look = {2, 5, {shown_color(12), -1}, hard, hard ? 4 : 5}; break;
-    case 4: look = {4, 6, {shown_color(44), -1}, true}; break;
+    case 4: look = {4, 6, {shown_color(44), -1}, true, 5, hard ? 3 : 10}; break;
     case 5: look = {5, 46, {shown_color(40), -1}, false}; break;
     case 7: look = {7, 4, {shown_color(120), -1}, false, hard ? 4 : 5}; break;
     // The fog enemy looks like the fog but for its colour, which turns 44

@@ -52,6 +52,7 @@ struct LevelLook {
     int chaser_colors[2] = {-1, -1};  // palette indexes as shown; -1: unused
     bool double_step = false;         // chasers may take two cells per turn
     int period = 5;                   // steps between two chaser turns
+    int generator_turns = 10;         // level 4: chaser turns between two changes of the generator
 };
 
 LevelLook level_look(int level, bool hard);

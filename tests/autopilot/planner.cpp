@@ -308,6 +308,58 @@ Decision lure_to_double_line(const Sighting& seen, const Search& found) {
     return {Move::none, "no way to the double line"};
 }
 
+bool matches(const std::vector<Cell>& seen, const std::vector<Cell>& expected) {
+    for (Cell cell : seen)
+        if (std::find(expected.begin(), expected.end(), cell) == expected.end()) return false;
+    return true;
+}
+
+// The next move of the way being followed, while the screen shows what the
+// look-ahead expected: the hero where it put him, every chaser where one
+// may be, the same keys and bombs. A way that only holds out is followed a
+// few moves, then looked at afresh for a way to a goal.
+bool follow_plan(const Sighting& seen, PilotMemory& memory, Decision& next) {
+    const Lookahead& plan = memory.plan;
+    const size_t done = memory.plan_done;
+    if (done >= plan.moves.size() || (!plan.found && done >= 3)) return false;
+    if (seen.keys.size() != memory.plan_keys || seen.bombs.size() != memory.plan_bombs) return false;
+    if (done > 0) {
+        if (!(seen.hero == plan.hero_path[done - 1])) return false;
+        // The screen may show the chasers before or after the turn of the step.
+        std::vector<Cell> either = plan.expected[done];
+        either.insert(either.end(), plan.expected[done - 1].begin(), plan.expected[done - 1].end());
+        if (!matches(seen.chasers, either)) return false;
+    }
+    next.move = plan.moves[done];
+    next.wait_step = next.move == Move::none;
+    next.reason = plan.found ? (plan.aim == Aim::bomb ? "to the bomb" : plan.aim == Aim::key ? "to a key" : "lure to the double line")
+                             : "hold out (" + std::to_string(plan.survived) + " moves)";
+    ++memory.plan_done;
+    return true;
+}
+
+// Levels where chasers (or the patroller) make the way depend on timing.
+bool uses_lookahead(int level) { return level == 1 || level == 2 || level == 4 || level == 7 || level == 8 || level == 9; }
+
+// Level 4: the generator cells alternate between wall and trap every ten
+// chaser turns (three on Hard); the hero passes beside them only early in
+// a wall phase that he has seen begin.
+void note_generator(const Board& board, PilotMemory& memory, const LevelLook& look) {
+    (void)look;
+    bool walls = board.at(generator_cells[0]) == wall;
+    if (walls && !memory.generator_walls) memory.generator_walls_since = memory.clock;
+    if (!walls) memory.generator_walls_since = -1;
+    memory.generator_walls = walls;
+}
+
+int generator_safe_moves(const PilotMemory& memory, const LevelLook& look) {
+    if (look.level != 4 || memory.generator_walls_since < 0) return 0;
+    const double step_seconds = 1.0 / 18.2;
+    const double phase_seconds = (look.generator_turns * look.period) * step_seconds;
+    const double left = phase_seconds * 0.6 - (memory.clock - memory.generator_walls_since);
+    return left > 0 ? static_cast<int>(left / step_seconds) : 0;
+}
+
 }  // namespace
 
 // One turn of a chaser by the game's own rules: towards the hero into free
@@ -384,6 +436,38 @@ Decision plan_move(const Board& board, const Sighting& seen, const LevelLook& lo
         if (memory.patroller_col != 0 && seen.patroller.col != memory.patroller_col)
             memory.patroller_direction = seen.patroller.col > memory.patroller_col ? 1 : -1;
         memory.patroller_col = seen.patroller.col;
+    }
+    if (look.level == 4) note_generator(board, memory, look);
+    if (uses_lookahead(look.level)) {
+        if (Decision next; follow_plan(seen, memory, next)) return next;
+        memory.plan = {};
+        LookaheadLimits limits;
+        limits.rates = memory.rates;
+        // A standoff (chasers stuck behind a wall, no safe way on) lasts
+        // until the clock runs out: the longer it lasts, the fewer paces are
+        // allowed for, down to the likeliest.
+        if (memory.waited_plans > 8 && limits.rates.size() > 2) limits.rates.erase(limits.rates.begin());
+        if (memory.waited_plans > 20) limits.rates = {look.period};
+        limits.patroller_direction = memory.patroller_direction;
+        limits.generator_safe_moves = generator_safe_moves(memory, look);
+        Lookahead ahead = look_ahead(board, seen, look, limits);
+        if (ahead.moves.empty() && limits.rates.size() > 1) {
+            // Caught in some world whatever he does: play the likeliest pace only.
+            limits.rates = {look.period};
+            ahead = look_ahead(board, seen, look, limits);
+        }
+        memory.looked_ahead_nodes = ahead.nodes;
+        if (!ahead.moves.empty()) {
+            memory.plan = ahead;
+            memory.plan_done = 0;
+            memory.plan_keys = seen.keys.size();
+            memory.plan_bombs = seen.bombs.size();
+            if (ahead.found) memory.waited_plans = 0;
+            else ++memory.waited_plans;
+            Decision next;
+            follow_plan(seen, memory, next);
+            return next;
+        }
     }
     Search found = search(board, seen, look, memory);
     Move move;

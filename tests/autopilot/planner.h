@@ -13,17 +13,31 @@
 #include <vector>
 
 #include "board.h"
+#include "lookahead.h"
 
 // What the planner remembers from one screenshot to the next.
 struct PilotMemory {
     int patroller_col = 0;
-    int patroller_direction = 1;  // level 7: +1 right, -1 left, as last seen
+    int patroller_direction = 0;  // level 7: +1 right, -1 left, as last seen; 0 not yet seen
     int waited_plans = 0;         // looks that found no safe way on
+    double clock = 0;             // seconds, set by the caller at every look
+    // Level 4: when the generator cells were last seen turning into walls;
+    // negative while they have not been seen to.
+    double generator_walls_since = -1;
+    bool generator_walls = false;
+    std::vector<int> rates;       // hero moves per chaser turn that may hold; empty: the level's period
+    int looked_ahead_nodes = 0;   // of the last decision, for the log
+    // The way being followed, and how many of its moves were made: a new
+    // look-ahead only when the screen stops matching it.
+    Lookahead plan;
+    size_t plan_done = 0;
+    size_t plan_keys = 0, plan_bombs = 0;
 };
 
 struct Decision {
     Move move = Move::none;
-    std::string reason;  // for the log: what the move is for
+    std::string reason;      // for the log: what the move is for
+    bool wait_step = false;  // a planned wait: let one game step pass
 };
 
 Decision plan_move(const Board& board, const Sighting& sighting, const LevelLook& look, PilotMemory& memory);

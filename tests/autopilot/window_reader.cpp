@@ -1,8 +1,5 @@
 #include "window_reader.h"
 
-#include <X11/Xutil.h>
-
-#include <cstdint>
 #include <cstdio>
 
 WindowReader::~WindowReader() {
@@ -15,37 +12,10 @@ bool WindowReader::open(const std::string& display, const std::string& window) {
     return display_ != nullptr;
 }
 
-namespace {
-
-// A failed request (the window went away) must not end the autopilot.
-int ignore_x_error(Display*, XErrorEvent*) { return 0; }
-
-}  // namespace
-
 bool WindowReader::read(TextScreen& screen) {
     if (!display_) return false;
-    XSetErrorHandler(ignore_x_error);
-    XWindowAttributes attributes;
-    if (!XGetWindowAttributes(display_, window_, &attributes)) return false;
-    XImage* image = XGetImage(display_, window_, 0, 0, static_cast<unsigned>(attributes.width),
-                              static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
-    if (!image) return false;
-    const int width = image->width, height = image->height;
-    std::string ppm = "P6 " + std::to_string(width) + " " + std::to_string(height) + " 255\n";
-    size_t base = ppm.size();
-    ppm.resize(base + static_cast<size_t>(width) * height * 3);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            unsigned long pixel = image->bits_per_pixel == 32
-                                      ? *reinterpret_cast<const uint32_t*>(image->data + static_cast<size_t>(y) * image->bytes_per_line + 4 * static_cast<size_t>(x))
-                                      : XGetPixel(image, x, y);
-            size_t at = base + 3 * (static_cast<size_t>(y) * width + x);
-            ppm[at] = static_cast<char>((pixel & image->red_mask) >> 16);
-            ppm[at + 1] = static_cast<char>((pixel & image->green_mask) >> 8);
-            ppm[at + 2] = static_cast<char>(pixel & image->blue_mask);
-        }
-    }
-    XDestroyImage(image);
+    std::string ppm = window_ppm(display_, window_);
+    if (ppm.empty()) return false;
     last_ppm_ = std::move(ppm);
     return decode_screen(last_ppm_, screen);
 }

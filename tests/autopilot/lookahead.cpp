@@ -1,0 +1,415 @@
+#include "lookahead.h"
+
+#include <algorithm>
+#include <array>
+#include <climits>
+#include <cstdint>
+#include <numeric>
+#include <queue>
+#include <unordered_set>
+
+namespace {
+
+constexpr uint8_t blank = 32;
+constexpr uint8_t hero_code = 2;
+constexpr uint8_t trap = 178;
+constexpr uint8_t door = 8;
+constexpr uint8_t fog = 176;
+constexpr uint8_t double_line = 186;
+
+constexpr int max_chasers = 2;
+constexpr int max_worlds = 12;
+
+constexpr Cell generator_cells[] = {{10, 15}, {10, 18}, {12, 15}, {12, 18}};
+
+bool blocks_hero(uint8_t code) { return code >= 177 || code == door; }
+
+struct Spot {
+    int8_t row = 0, col = 0;
+    bool operator==(const Spot&) const = default;
+    Cell cell() const { return {row, col}; }
+};
+
+Spot spot_of(Cell cell) { return {static_cast<int8_t>(cell.row), static_cast<int8_t>(cell.col)}; }
+
+// One guess of when the chasers' turns fall: every rate-th hero move,
+// offset by phase.
+struct World {
+    int rate = 5, phase = 0;
+};
+
+struct State {
+    Spot hero;
+    int depth = 0;
+    int parent = -1;
+    Move move = Move::none;
+    std::array<Spot, max_worlds * max_chasers> chasers{};
+    uint16_t captured = 0;  // level 8, per world: the double line has sent the enemy back
+};
+
+class Simulation {
+public:
+    Simulation(const Board& board, const Sighting& seen, const LevelLook& look, const LookaheadLimits& limits)
+        : board_(board), seen_(seen), look_(look), limits_(limits) {
+        for (int row = 0; row <= 25; ++row)
+            for (int col = 0; col <= 40; ++col) base_[row][col] = board.code[row][col];
+        base_[seen.hero.row][seen.hero.col] = blank;
+        for (Cell chaser : seen.chasers) base_[chaser.row][chaser.col] = look.level == 8 ? fog : blank;
+        if (seen.patroller_seen) base_[seen.patroller.row][seen.patroller.col] = blank;
+        chaser_count_ = std::min<int>(static_cast<int>(seen.chasers.size()), max_chasers);
+        std::vector<int> rates = limits.rates.empty() ? std::vector<int>{look.period} : limits.rates;
+        for (int rate : rates)
+            for (int phase = 0; phase < rate && static_cast<int>(worlds_.size()) < max_worlds; ++phase) worlds_.push_back({rate, phase});
+        cycle_ = 1;
+        for (int rate : rates) cycle_ = std::lcm(cycle_, rate);
+        if (look.level == 7 && seen.patroller_seen) plan_patroller();
+        if (look.level == 8 && !seen.bombs.empty()) {
+            Cell bomb = seen.bombs.front();
+            fog_gates_ = {Cell{bomb.row + 1, bomb.col - 1}, Cell{bomb.row + 1, bomb.col + 1}};
+        }
+    }
+
+    State root() const {
+        State state;
+        state.hero = spot_of(seen_.hero);
+        for (size_t w = 0; w < worlds_.size(); ++w)
+            for (int k = 0; k < chaser_count_; ++k) state.chasers[w * max_chasers + k] = spot_of(seen_.chasers[static_cast<size_t>(k)]);
+        return state;
+    }
+
+    size_t world_count() const { return worlds_.size(); }
+    int chaser_count() const { return chaser_count_; }
+    int cycle() const { return cycle_; }
+    uint16_t all_worlds() const { return static_cast<uint16_t>((1u << worlds_.size()) - 1); }
+
+    // The state after the hero's move (or a step's wait) and the level's
+    // work of the step that follows; false when he cannot go there or is
+    // caught in some world.
+    bool advance(const std::vector<State>& states, const State& from, Move move, State& to) {
+        const int index = from.depth + 1;
+        to = from;
+        to.depth = index;
+        to.move = move;
+        Cell hero = step(from.hero.cell(), move);
+        if (move != Move::none) {
+            if (!hero_may_enter(hero, from.captured, index)) return false;
+        }
+        to.hero = spot_of(hero);
+        if (look_.level == 8) mark_trail(states, from, hero);
+        if (!patroller_clear(hero, index)) return false;
+        for (size_t w = 0; w < worlds_.size(); ++w) {
+            Spot* chasers = &to.chasers[w * max_chasers];
+            for (int k = 0; k < chaser_count_; ++k)
+                if (chasers[k].cell() == hero) return false;
+            if ((index + worlds_[w].phase) % worlds_[w].rate != 0) continue;
+            bool captured = to.captured & (1u << w);
+            // Enemy 2 (found later on the screen) moves first.
+            for (int k = chaser_count_ - 1; k >= 0; --k) {
+                if (turn(chasers, k, hero, captured)) return false;
+            }
+            if (captured) to.captured = static_cast<uint16_t>(to.captured | (1u << w));
+        }
+        return true;
+    }
+
+    bool beside_bomb(Cell cell) const {
+        for (Cell bomb : seen_.bombs)
+            if (distance(bomb, cell) == 1) return true;
+        return false;
+    }
+
+    bool on_key(Cell cell) const {
+        for (Cell key : seen_.keys)
+            if (key == cell) return true;
+        return false;
+    }
+
+    // Moves from each cell to the nearest goal for the hero, ignoring the
+    // chasers; the holding way ends as near as it can.
+    void measure_goal_distance(const std::vector<Cell>& goals) {
+        for (auto& row : goal_distance_) row.fill(INT_MAX);
+        std::vector<Cell> queue;
+        for (Cell goal : goals) {
+            if (!board_.inside(goal)) continue;
+            goal_distance_[goal.row][goal.col] = 0;
+            queue.push_back(goal);
+        }
+        for (size_t next = 0; next < queue.size(); ++next) {
+            Cell here = queue[next];
+            for (Move move : all_moves) {
+                Cell cell = step(here, move);
+                if (!board_.inside(cell) || goal_distance_[cell.row][cell.col] != INT_MAX) continue;
+                if (blocks_hero(base_[cell.row][cell.col]) && !is_fog_gate(cell)) continue;
+                goal_distance_[cell.row][cell.col] = goal_distance_[here.row][here.col] + 1;
+                queue.push_back(cell);
+            }
+        }
+    }
+    int goal_distance(Cell cell) const { return goal_distance_[cell.row][cell.col]; }
+
+    // The nearest any chaser stands to the hero in any world.
+    int closest_chaser(const State& state) const {
+        int closest = 99;
+        for (size_t w = 0; w < worlds_.size(); ++w)
+            for (int k = 0; k < chaser_count_; ++k)
+                closest = std::min(closest, distance(state.chasers[w * max_chasers + k].cell(), state.hero.cell()));
+        return closest;
+    }
+
+private:
+    bool is_fog_gate(Cell cell) const { return std::find(fog_gates_.begin(), fog_gates_.end(), cell) != fog_gates_.end(); }
+
+    bool beside_trap(Cell cell, int index) const {
+        for (Move move : all_moves) {
+            Cell next = step(cell, move);
+            if (board_.at(next) == trap) return true;
+            if (look_.level == 4 && index > limits_.generator_safe_moves &&
+                std::find(std::begin(generator_cells), std::end(generator_cells), next) != std::end(generator_cells))
+                return true;
+        }
+        return false;
+    }
+
+    bool hero_may_enter(Cell cell, uint16_t captured, int index) const {
+        if (!board_.inside(cell)) return false;
+        uint8_t code = base_[cell.row][cell.col];
+        bool gate_open = is_fog_gate(cell) && captured == all_worlds() && !worlds_.empty();
+        if (blocks_hero(code) && !gate_open) return false;
+        if (look_.level == 5 && code == 231) return false;
+        return beside_bomb(cell) || !beside_trap(cell, index);
+    }
+
+    // Level 7: the patroller walks row 2 on every step, turning at its ends.
+    void plan_patroller() {
+        int col = seen_.patroller.col;
+        int direction = limits_.patroller_direction;
+        patroller_cols_.push_back(col);
+        for (int i = 0; i <= limits_.max_depth + 2; ++i) {
+            if (direction != 0) {
+                if (col < 6 || col > 25) direction = -direction;
+                col += direction;
+            }
+            patroller_cols_.push_back(col);
+        }
+    }
+
+    bool patroller_clear(Cell hero, int index) const {
+        if (look_.level != 7 || !seen_.patroller_seen || hero.row != seen_.patroller.row) return true;
+        if (limits_.patroller_direction == 0) return false;  // not known which way it walks: keep off its row
+        // The hero's moves and the game's steps do not keep exact time: a
+        // margin of a step and a cell either way.
+        for (int i = std::max(0, index - 2); i <= index + 1 && i < static_cast<int>(patroller_cols_.size()); ++i)
+            if (std::abs(patroller_cols_[static_cast<size_t>(i)] - hero.col) <= 1) return false;
+        return true;
+    }
+
+    // The cells the hero has walked in this way: in level 8 he leaves
+    // blanks in the fog, which the enemy prefers.
+    void mark_trail(const std::vector<State>& states, const State& from, Cell hero) {
+        ++trail_stamp_;
+        trail_[hero.row][hero.col] = trail_stamp_;
+        for (const State* state = &from; state->parent >= 0; state = &states[static_cast<size_t>(state->parent)])
+            trail_[state->hero.row][state->hero.col] = trail_stamp_;
+    }
+
+    uint8_t code_for_chaser(const Spot* chasers, int self, Cell cell, Cell hero, bool captured) const {
+        if (cell.row < 1 || cell.row > 23 || cell.col < 1 || cell.col > 31) return 219;
+        if (cell == hero) return hero_code;
+        for (int k = 0; k < chaser_count_; ++k)
+            if (k != self && chasers[k].cell() == cell) return look_.chaser_glyph;
+        if (look_.level == 8) {
+            if (trail_[cell.row][cell.col] == trail_stamp_ && !(cell == seen_.hero)) return blank;
+            if (captured && is_fog_gate(cell)) return fog;
+        }
+        if (cell == seen_.hero) return blank;
+        return base_[cell.row][cell.col];
+    }
+
+    // One chaser's turn by the game's rules; true when it catches the hero.
+    bool turn(Spot* chasers, int self, Cell hero, bool& captured) const {
+        struct Rule {
+            Move move;
+            bool (*wanted)(Cell, Cell);
+        };
+        static constexpr Rule rules[] = {
+            {Move::down, [](Cell c, Cell h) { return c.row < h.row; }},
+            {Move::up, [](Cell c, Cell h) { return c.row > h.row; }},
+            {Move::right, [](Cell c, Cell h) { return c.col < h.col; }},
+            {Move::left, [](Cell c, Cell h) { return c.col > h.col; }},
+        };
+        Cell chaser = chasers[self].cell();
+        if (look_.level == 8) {
+            for (const Rule& rule : rules) {
+                if (rule.wanted(chaser, hero) && board_.at(step(chaser, rule.move)) == double_line) {
+                    chaser = {2, 2};
+                    captured = true;
+                }
+            }
+        }
+        auto walk = [&](uint8_t free_code) {
+            for (const Rule& rule : rules) {
+                Cell next = step(chaser, rule.move);
+                if (!rule.wanted(chaser, hero) || code_for_chaser(chasers, self, next, hero, captured) != free_code) continue;
+                chaser = next;
+                if (!look_.double_step) return true;
+            }
+            return false;
+        };
+        bool ended = walk(blank) || (look_.level == 8 && walk(fog));
+        chasers[self] = spot_of(chaser);
+        if (ended) return false;
+        for (const Rule& rule : rules)
+            if (rule.wanted(chaser, hero) && step(chaser, rule.move) == hero) return true;
+        return false;
+    }
+
+    const Board& board_;
+    const Sighting& seen_;
+    const LevelLook& look_;
+    const LookaheadLimits& limits_;
+    std::array<std::array<uint8_t, 41>, 26> base_{};
+    std::vector<World> worlds_;
+    int chaser_count_ = 0;
+    int cycle_ = 1;
+    std::vector<int> patroller_cols_;
+    std::vector<Cell> fog_gates_;
+    std::array<std::array<int, 32>, 24> trail_{};
+    int trail_stamp_ = 0;
+    std::array<std::array<int, 32>, 24> goal_distance_{};
+};
+
+uint64_t key_of(const State& state, const Simulation& sim) {
+    uint64_t hash = 1469598103934665603ull;
+    auto mix = [&](uint64_t value) {
+        hash ^= value;
+        hash *= 1099511628211ull;
+    };
+    mix(static_cast<uint64_t>(state.hero.row) << 8 | static_cast<uint8_t>(state.hero.col));
+    mix(static_cast<uint64_t>(state.depth % sim.cycle()));
+    mix(state.captured);
+    for (size_t w = 0; w < sim.world_count(); ++w)
+        for (int k = 0; k < sim.chaser_count(); ++k) {
+            const Spot& chaser = state.chasers[w * max_chasers + static_cast<size_t>(k)];
+            mix(static_cast<uint64_t>(chaser.row) << 8 | static_cast<uint8_t>(chaser.col));
+        }
+    return hash;
+}
+
+constexpr Move moves_and_wait[] = {Move::up, Move::down, Move::left, Move::right, Move::none};
+
+// Whether some way of moves survives every world from the state.
+bool holds_for(Simulation& sim, const std::vector<State>& states, const State& from, int moves) {
+    if (moves == 0) return true;
+    for (Move move : moves_and_wait) {
+        State next;
+        if (sim.advance(states, from, move, next) && holds_for(sim, states, next, moves - 1)) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+Lookahead look_ahead(const Board& board, const Sighting& seen, const LevelLook& look, const LookaheadLimits& limits) {
+    Lookahead result;
+    if (!seen.hero_seen) return result;
+    Simulation sim(board, seen, look, limits);
+    const bool want_capture = look.level == 8 && !seen.chasers.empty() && !seen.bombs.empty() &&
+                              std::none_of(seen.chasers.begin(), seen.chasers.end(),
+                                           [&](Cell c) { return board.color_at(c) == look.chaser_colors[1]; });
+    std::vector<Cell> goals;
+    if (want_capture) {
+        // The enemy is caught beside the double line with the hero beyond it.
+        goals = {{22, 14}, {22, 20}};
+    } else {
+        for (Cell bomb : seen.bombs)
+            for (Move move : all_moves) goals.push_back(step(bomb, move));
+    }
+    sim.measure_goal_distance(goals);
+    if (sim.goal_distance(seen.hero) == INT_MAX) {
+        // The bomb is out of reach (behind doors, or not shown yet): the keys first.
+        goals.insert(goals.end(), seen.keys.begin(), seen.keys.end());
+        sim.measure_goal_distance(goals);
+    }
+
+    std::vector<State> states;
+    states.reserve(static_cast<size_t>(limits.max_nodes) + 64);
+    std::unordered_set<uint64_t> visited;
+    states.push_back(sim.root());
+    visited.insert(key_of(states.front(), sim));
+    int found_at = -1;
+    Aim found_aim = Aim::bomb;
+    // Best first: the moves made plus twice the hero's distance to the goals,
+    // so the search heads for them and bends only where the chasers force it.
+    using Entry = std::pair<long, int>;
+    std::priority_queue<Entry, std::vector<Entry>, std::greater<>> open;
+    auto priority = [&](const State& state) {
+        int to_goal = std::min(sim.goal_distance(state.hero.cell()), 500);
+        return static_cast<long>(state.depth + 2 * to_goal) * 64 - state.depth;
+    };
+    open.push({priority(states.front()), 0});
+    while (!open.empty() && found_at < 0 && static_cast<int>(states.size()) < limits.max_nodes) {
+        const int next = open.top().second;
+        open.pop();
+        const State from = states[static_cast<size_t>(next)];
+        if (from.depth >= limits.max_depth) continue;
+        for (Move move : moves_and_wait) {
+            State to;
+            if (!sim.advance(states, from, move, to)) continue;
+            if (!visited.insert(key_of(to, sim)).second) continue;
+            to.parent = next;
+            states.push_back(to);
+            const int index = static_cast<int>(states.size()) - 1;
+            Cell hero = to.hero.cell();
+            if (sim.beside_bomb(hero) && !want_capture) {
+                found_at = index;
+                found_aim = Aim::bomb;
+                break;
+            }
+            if (sim.on_key(hero) && holds_for(sim, states, to, 6)) {
+                found_at = index;
+                found_aim = Aim::key;
+                break;
+            }
+            if (want_capture && to.captured == sim.all_worlds() && holds_for(sim, states, to, 4)) {
+                found_at = index;
+                found_aim = Aim::capture;
+                break;
+            }
+            open.push({priority(to), index});
+        }
+    }
+    result.nodes = static_cast<int>(states.size());
+    int end = found_at;
+    if (end < 0) {
+        // Hold out: the deepest state, nearest the goals, farthest from the chasers.
+        long best = LONG_MIN;
+        for (size_t i = 1; i < states.size(); ++i) {
+            const State& state = states[i];
+            int to_goal = sim.goal_distance(state.hero.cell());
+            long score = static_cast<long>(std::min(state.depth, 24)) * 1000 - std::min(to_goal, 200) * 4 +
+                         std::min(sim.closest_chaser(state), 8) * 6;
+            if (score > best) {
+                best = score;
+                end = static_cast<int>(i);
+            }
+        }
+        if (end < 0) return result;
+        result.survived = states[static_cast<size_t>(end)].depth;
+    }
+    result.found = found_at >= 0;
+    result.aim = found_aim;
+    for (int i = end; i > 0; i = states[static_cast<size_t>(i)].parent) {
+        const State& state = states[static_cast<size_t>(i)];
+        result.moves.push_back(state.move);
+        result.hero_path.push_back(state.hero.cell());
+        std::vector<Cell> cells;
+        for (size_t w = 0; w < sim.world_count(); ++w)
+            for (int k = 0; k < sim.chaser_count(); ++k) cells.push_back(state.chasers[w * max_chasers + static_cast<size_t>(k)].cell());
+        result.expected.push_back(cells);
+    }
+    result.expected.push_back(seen.chasers);  // before the first move, reversed to the front below
+    std::reverse(result.moves.begin(), result.moves.end());
+    std::reverse(result.hero_path.begin(), result.hero_path.end());
+    std::reverse(result.expected.begin(), result.expected.end());
+    return result;
+}

@@ -1,0 +1,43 @@
+// Looking ahead: the chasers follow fixed rules, so the hero's next few
+// dozen moves can be played out against them before one is made. What is
+// not known is when their turns fall between his moves, so every guess of
+// pace and phase is played at once (a "world" each), and a way counts only
+// if it is safe in all of them.
+#pragma once
+
+#include <vector>
+
+#include "board.h"
+
+struct LookaheadLimits {
+    int max_depth = 60;      // moves looked ahead
+    int max_nodes = 40000;   // states looked at, to bound the time per decision
+    std::vector<int> rates;  // hero moves per chaser turn that may hold; empty: the level's period
+    // Level 4: the hero may stand beside a generator cell only this many
+    // moves from now, while the cells are known to be walls.
+    int generator_safe_moves = 0;
+    // Level 7: the patroller's direction on row 2, as last seen (+1, -1),
+    // or 0 when it is not known yet.
+    int patroller_direction = 0;
+};
+
+enum class Aim {
+    bomb,     // stand beside a bomb
+    key,      // stand on a key and still have a way out
+    capture,  // level 8: bring the enemy to the double line
+};
+
+struct Lookahead {
+    bool found = false;       // moves lead to a goal; otherwise they only hold out
+    Aim aim = Aim::bomb;
+    std::vector<Move> moves;  // the way; Move::none means waiting a step
+    std::vector<Cell> hero_path;              // per move: the hero's cell after it
+    std::vector<std::vector<Cell>> expected;  // the cells a chaser may stand on: now, then after each move
+    int nodes = 0;            // states looked at
+    int survived = 0;         // moves the holding way was played out without a catch
+};
+
+// The shortest way to a goal that is safe in every world: the bomb first,
+// then a key, then (level 8) the capture. When none is in reach, the way
+// that survives longest and ends nearest the goals, for holding out.
+Lookahead look_ahead(const Board& board, const Sighting& seen, const LevelLook& look, const LookaheadLimits& limits);
