@@ -284,6 +284,7 @@ public:
             memory.clock = seconds_since(start);
             if (memory.rates.empty()) memory.rates = {look.period - 2, look.period - 1, look.period};
             note_chaser_turns(seen, moves_since_turn, debug_);
+            memory.moves_since_turn = last_chasers_.empty() ? -1 : moves_since_turn;
             auto planning = Clock::now();
             Decision decision = plan_move(board, seen, look, memory);
             const double planned_ms = std::chrono::duration<double, std::milli>(Clock::now() - planning).count();
@@ -305,6 +306,7 @@ public:
             if (decision.move == Move::none) {
                 // A planned wait lasts one game step; otherwise look again soon.
                 std::this_thread::sleep_for(std::chrono::milliseconds(decision.wait_step ? 55 : 15));
+                if (decision.wait_step) ++moves_since_turn;
                 continue;
             }
             type(key_of(decision.move));

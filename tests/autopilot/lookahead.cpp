@@ -58,8 +58,18 @@ public:
         if (seen.patroller_seen) base_[seen.patroller.row][seen.patroller.col] = blank;
         chaser_count_ = std::min<int>(static_cast<int>(seen.chasers.size()), max_chasers);
         std::vector<int> rates = limits.rates.empty() ? std::vector<int>{look.period} : limits.rates;
-        for (int rate : rates)
+        for (int rate : rates) {
+            if (limits.moves_since_turn >= 0) {
+                // The next turn falls rate - moves_since_turn moves from now, give or take one.
+                for (int jitter : {-1, 0, 1}) {
+                    int phase = ((limits.moves_since_turn + jitter) % rate + rate) % rate;
+                    if (std::none_of(worlds_.begin(), worlds_.end(), [&](const World& w) { return w.rate == rate && w.phase == phase; }))
+                        worlds_.push_back({rate, phase});
+                }
+                continue;
+            }
             for (int phase = 0; phase < rate && static_cast<int>(worlds_.size()) < max_worlds; ++phase) worlds_.push_back({rate, phase});
+        }
         cycle_ = 1;
         for (int rate : rates) cycle_ = std::lcm(cycle_, rate);
         if (look.level == 7 && seen.patroller_seen) plan_patroller();
@@ -125,7 +135,7 @@ public:
     }
 
     // Moves from each cell to the nearest goal for the hero, ignoring the
-    // chasers; the holding way ends as near as it can.
+    // chasers; it guides the search, and the holding way ends as near as it can.
     void measure_goal_distance(const std::vector<Cell>& goals) {
         for (auto& row : goal_distance_) row.fill(INT_MAX);
         std::vector<Cell> queue;
@@ -140,12 +150,27 @@ public:
                 Cell cell = step(here, move);
                 if (!board_.inside(cell) || goal_distance_[cell.row][cell.col] != INT_MAX) continue;
                 if (blocks_hero(base_[cell.row][cell.col]) && !is_fog_gate(cell)) continue;
+                // The way the hero can really take: never beside a trap.
+                // (The level 4 generator aside: it opens now and then.)
+                if (!beside_bomb(cell) && beside_trap(cell, 0)) continue;
                 goal_distance_[cell.row][cell.col] = goal_distance_[here.row][here.col] + 1;
                 queue.push_back(cell);
             }
         }
     }
     int goal_distance(Cell cell) const { return goal_distance_[cell.row][cell.col]; }
+
+    // The fewest moves any chaser in any world needs to the goals (by the
+    // hero's ways, which are near enough theirs).
+    int chasers_to_goal(const State& state) const {
+        int nearest = 200;
+        for (size_t w = 0; w < worlds_.size(); ++w)
+            for (int k = 0; k < chaser_count_; ++k) {
+                Cell chaser = state.chasers[w * max_chasers + k].cell();
+                nearest = std::min(nearest, std::min(goal_distance_[chaser.row][chaser.col], 200));
+            }
+        return nearest;
+    }
 
     // The nearest any chaser stands to the hero in any world.
     int closest_chaser(const State& state) const {
@@ -381,13 +406,17 @@ Lookahead look_ahead(const Board& board, const Sighting& seen, const LevelLook& 
     result.nodes = static_cast<int>(states.size());
     int end = found_at;
     if (end < 0) {
-        // Hold out: the deepest state, nearest the goals, farthest from the chasers.
+        // Hold out: the deepest state, then the one that wins the race to
+        // the goals by most (a chaser's way there in hero moves, less the
+        // hero's own), so that waiting turns into luring the chasers away.
+        const int moves_per_cell = std::max(1, (limits.rates.empty() ? look.period : *std::min_element(limits.rates.begin(), limits.rates.end())) /
+                                                   (look.double_step ? 2 : 1));
         long best = LONG_MIN;
         for (size_t i = 1; i < states.size(); ++i) {
             const State& state = states[i];
-            int to_goal = sim.goal_distance(state.hero.cell());
-            long score = static_cast<long>(std::min(state.depth, 24)) * 1000 - std::min(to_goal, 200) * 4 +
-                         std::min(sim.closest_chaser(state), 8) * 6;
+            const int to_goal = std::min(sim.goal_distance(state.hero.cell()), 200);
+            const int lead = std::clamp(sim.chasers_to_goal(state) * moves_per_cell - to_goal, -200, 200);
+            long score = static_cast<long>(std::min(state.depth, 24)) * 10000 + lead * 20 - to_goal + std::min(sim.closest_chaser(state), 8) * 6;
             if (score > best) {
                 best = score;
                 end = static_cast<int>(i);

@@ -13,6 +13,10 @@ struct LookaheadLimits {
     int max_depth = 60;      // moves looked ahead
     int max_nodes = 40000;   // states looked at, to bound the time per decision
     std::vector<int> rates;  // hero moves per chaser turn that may hold; empty: the level's period
+    // Hero moves (or waited steps) since the chasers were last seen to
+    // move; -1 when not used. When given, only the phases near it are
+    // played: a bolder look-ahead, for breaking a standoff.
+    int moves_since_turn = -1;
     // Level 4: the hero may stand beside a generator cell only this many
     // moves from now, while the cells are known to be walls.
     int generator_safe_moves = 0;

@@ -446,8 +446,10 @@ Decision plan_move(const Board& board, const Sighting& seen, const LevelLook& lo
         // A standoff (chasers stuck behind a wall, no safe way on) lasts
         // until the clock runs out: the longer it lasts, the fewer paces are
         // allowed for, down to the likeliest.
-        if (memory.waited_plans > 8 && limits.rates.size() > 2) limits.rates.erase(limits.rates.begin());
-        if (memory.waited_plans > 20) limits.rates = {look.period};
+        // At last the phase of the turns as last seen is taken at its word.
+        if (memory.waited_plans > 4 && limits.rates.size() > 2) limits.rates.erase(limits.rates.begin());
+        if (memory.waited_plans > 10) limits.rates = {look.period};
+        if (memory.waited_plans > 16) limits.moves_since_turn = memory.moves_since_turn;
         limits.patroller_direction = memory.patroller_direction;
         limits.generator_safe_moves = generator_safe_moves(memory, look);
         Lookahead ahead = look_ahead(board, seen, look, limits);

@@ -27,6 +27,7 @@ struct PilotMemory {
     bool generator_walls = false;
     std::vector<int> rates;       // hero moves per chaser turn that may hold; empty: the level's period
     int looked_ahead_nodes = 0;   // of the last decision, for the log
+    int moves_since_turn = -1;    // set by the caller: hero moves since the chasers last moved
     // The way being followed, and how many of its moves were made: a new
     // look-ahead only when the screen stops matching it.
     Lookahead plan;
