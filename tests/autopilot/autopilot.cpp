@@ -188,6 +188,9 @@ public:
         save_shot("title");
         const std::string lives_line = "B- Lifes: " + std::to_string(options_.lives) + " ";
         for (int i = 0; i < 4 && !screen_.shows(11, 15, lives_line); ++i) {
+            // Without a window manager nothing keeps the focus on the game's
+            // window: a server that has just started may not have given it yet.
+            if (i > 0) session_.xdotool("windowfocus --sync " + session_.window());
             type("b");
             wait_for([&](const TextScreen& s) { return s.shows(11, 15, lives_line); }, 5);
         }

@@ -160,6 +160,39 @@ public:
     }
     int goal_distance(Cell cell) const { return goal_distance_[cell.row][cell.col]; }
 
+    // Level 8: the enemy's way (through fog and blanks) to the cells beside
+    // the double line where it is caught.
+    void measure_capture_distance() {
+        for (auto& row : capture_distance_) row.fill(200);
+        std::vector<Cell> queue;
+        for (Cell beside : {Cell{21, 17}, Cell{22, 16}, Cell{22, 18}}) {
+            capture_distance_[beside.row][beside.col] = 0;
+            queue.push_back(beside);
+        }
+        for (size_t next = 0; next < queue.size(); ++next) {
+            Cell here = queue[next];
+            for (Move move : all_moves) {
+                Cell cell = step(here, move);
+                if (!board_.inside(cell) || capture_distance_[cell.row][cell.col] != 200) continue;
+                uint8_t code = base_[cell.row][cell.col];
+                if (code != blank && code != fog) continue;
+                capture_distance_[cell.row][cell.col] = capture_distance_[here.row][here.col] + 1;
+                queue.push_back(cell);
+            }
+        }
+    }
+
+    // Summed over the worlds: how far the enemy is from being caught.
+    int enemy_from_capture(const State& state) const {
+        int sum = 0;
+        for (size_t w = 0; w < worlds_.size(); ++w)
+            for (int k = 0; k < chaser_count_; ++k) {
+                Cell chaser = state.chasers[w * max_chasers + k].cell();
+                sum += capture_distance_[chaser.row][chaser.col];
+            }
+        return sum / std::max<int>(1, static_cast<int>(worlds_.size()));
+    }
+
     // The fewest moves any chaser in any world needs to the goals (by the
     // hero's ways, which are near enough theirs).
     int chasers_to_goal(const State& state) const {
@@ -301,6 +334,7 @@ private:
     std::array<std::array<int, 32>, 24> trail_{};
     int trail_stamp_ = 0;
     std::array<std::array<int, 32>, 24> goal_distance_{};
+    std::array<std::array<int, 32>, 24> capture_distance_{};
 };
 
 uint64_t key_of(const State& state, const Simulation& sim) {
@@ -350,6 +384,7 @@ Lookahead look_ahead(const Board& board, const Sighting& seen, const LevelLook& 
             for (Move move : all_moves) goals.push_back(step(bomb, move));
     }
     sim.measure_goal_distance(goals);
+    if (want_capture) sim.measure_capture_distance();
     if (sim.goal_distance(seen.hero) == INT_MAX) {
         // The bomb is out of reach (behind doors, or not shown yet): the keys first.
         goals.insert(goals.end(), seen.keys.begin(), seen.keys.end());
@@ -417,6 +452,8 @@ Lookahead look_ahead(const Board& board, const Sighting& seen, const LevelLook& 
             const int to_goal = std::min(sim.goal_distance(state.hero.cell()), 200);
             const int lead = std::clamp(sim.chasers_to_goal(state) * moves_per_cell - to_goal, -200, 200);
             long score = static_cast<long>(std::min(state.depth, 24)) * 10000 + lead * 20 - to_goal + std::min(sim.closest_chaser(state), 8) * 6;
+            // Level 8: the enemy has to be walked to the double line first.
+            if (want_capture) score = static_cast<long>(std::min(state.depth, 24)) * 10000 - sim.enemy_from_capture(state) * 50 - to_goal;
             if (score > best) {
                 best = score;
                 end = static_cast<int>(i);
