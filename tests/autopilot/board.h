@@ -41,6 +41,20 @@ inline Cell step(Cell cell, Move move) {
 
 constexpr Move all_moves[] = {Move::up, Move::down, Move::left, Move::right};
 
+// A chaser's moves towards the hero, in the order the game tries them:
+// down, up, right, left, each only when the hero lies that way.
+struct ChaserRule {
+    Move move;
+    bool (*wanted)(Cell chaser, Cell hero);
+};
+
+inline constexpr ChaserRule chaser_rules[] = {
+    {Move::down, [](Cell c, Cell h) { return c.row < h.row; }},
+    {Move::up, [](Cell c, Cell h) { return c.row > h.row; }},
+    {Move::right, [](Cell c, Cell h) { return c.col < h.col; }},
+    {Move::left, [](Cell c, Cell h) { return c.col > h.col; }},
+};
+
 // The palette index the read-back reports for a colour: the first index with
 // the same RGB, since a screenshot cannot tell equal colours apart.
 int shown_color(int palette_index);

@@ -285,19 +285,9 @@ private:
 
     // One chaser's turn by the game's rules; true when it catches the hero.
     bool turn(Spot* chasers, int self, Cell hero, bool& captured) const {
-        struct Rule {
-            Move move;
-            bool (*wanted)(Cell, Cell);
-        };
-        static constexpr Rule rules[] = {
-            {Move::down, [](Cell c, Cell h) { return c.row < h.row; }},
-            {Move::up, [](Cell c, Cell h) { return c.row > h.row; }},
-            {Move::right, [](Cell c, Cell h) { return c.col < h.col; }},
-            {Move::left, [](Cell c, Cell h) { return c.col > h.col; }},
-        };
         Cell chaser = chasers[self].cell();
         if (look_.level == 8) {
-            for (const Rule& rule : rules) {
+            for (const ChaserRule& rule : chaser_rules) {
                 if (rule.wanted(chaser, hero) && board_.at(step(chaser, rule.move)) == double_line) {
                     chaser = {2, 2};
                     captured = true;
@@ -305,7 +295,7 @@ private:
             }
         }
         auto walk = [&](uint8_t free_code) {
-            for (const Rule& rule : rules) {
+            for (const ChaserRule& rule : chaser_rules) {
                 Cell next = step(chaser, rule.move);
                 if (!rule.wanted(chaser, hero) || code_for_chaser(chasers, self, next, hero, captured) != free_code) continue;
                 chaser = next;
@@ -316,7 +306,7 @@ private:
         bool ended = walk(blank) || (look_.level == 8 && walk(fog));
         chasers[self] = spot_of(chaser);
         if (ended) return false;
-        for (const Rule& rule : rules)
+        for (const ChaserRule& rule : chaser_rules)
             if (rule.wanted(chaser, hero) && step(chaser, rule.move) == hero) return true;
         return false;
     }

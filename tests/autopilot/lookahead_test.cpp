@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "game/level_picture.h"
 #include "lookahead.h"
+#include "start_board.h"
 
 namespace {
 
@@ -40,16 +40,6 @@ Board drawn(const std::vector<std::string>& rows, const LevelLook& look) {
     return board;
 }
 
-Board start_board(int level) {
-    Board board;
-    LevelPicture picture = expected_level_picture(level);
-    for (int row = 1; row <= 23; ++row)
-        for (int col = 1; col <= maze_width; ++col) board.code[row][col] = picture[row][col];
-    const LevelLayout& layout = level_layout(level);
-    board.color[layout.hero_row][layout.hero_col] = static_cast<uint8_t>(shown_color(66));
-    board.color[layout.enemy1_row][layout.enemy1_col] = static_cast<uint8_t>(shown_color(layout.enemy_color));
-    return board;
-}
 
 bool beside_code(const Board& board, Cell cell, uint8_t code) {
     for (Move move : all_moves)

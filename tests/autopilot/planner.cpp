@@ -369,21 +369,11 @@ int generator_safe_moves(const PilotMemory& memory, const LevelLook& look) {
 // One turn of a chaser by the game's own rules: towards the hero into free
 // cells, down, up, right, left; then onto the hero. True when it catches him.
 bool chaser_turn(std::array<std::array<uint8_t, 41>, 26>& codes, Cell& chaser, Cell hero, const LevelLook& look) {
-    struct Rule {
-        Move move;
-        bool (*wanted)(Cell, Cell);
-    };
-    static constexpr Rule rules[] = {
-        {Move::down, [](Cell c, Cell h) { return c.row < h.row; }},
-        {Move::up, [](Cell c, Cell h) { return c.row > h.row; }},
-        {Move::right, [](Cell c, Cell h) { return c.col < h.col; }},
-        {Move::left, [](Cell c, Cell h) { return c.col > h.col; }},
-    };
     auto code_at = [&](Cell cell) -> uint8_t {
         return cell.row >= 1 && cell.row <= 25 && cell.col >= 1 && cell.col <= 40 ? codes[cell.row][cell.col] : 219;
     };
     auto walk = [&](uint8_t free_code) {
-        for (const Rule& rule : rules) {
+        for (const ChaserRule& rule : chaser_rules) {
             Cell next = step(chaser, rule.move);
             if (!rule.wanted(chaser, hero) || code_at(next) != free_code) continue;
             codes[chaser.row][chaser.col] = free_code == 176 ? 176 : 32;
@@ -395,7 +385,7 @@ bool chaser_turn(std::array<std::array<uint8_t, 41>, 26>& codes, Cell& chaser, C
     };
     if (walk(32)) return false;
     if (look.level == 8 && walk(176)) return false;
-    for (const Rule& rule : rules)
+    for (const ChaserRule& rule : chaser_rules)
         if (rule.wanted(chaser, hero) && step(chaser, rule.move) == hero) return true;
     return false;
 }

@@ -2,24 +2,8 @@
 // drawn situations: a wrong rule here loses lives in every run.
 #include <gtest/gtest.h>
 
-#include "game/level_picture.h"
 #include "planner.h"
-
-namespace {
-
-Board start_board(int level) {
-    Board board;
-    LevelPicture picture = expected_level_picture(level);
-    for (int row = 1; row <= 23; ++row)
-        for (int col = 1; col <= maze_width; ++col) board.code[row][col] = picture[row][col];
-    const LevelLayout& layout = level_layout(level);
-    board.color[layout.hero_row][layout.hero_col] = static_cast<uint8_t>(shown_color(66));
-    if (layout.enemy1_row != 0 && picture[layout.enemy1_row][layout.enemy1_col] == layout.enemy_glyph)
-        board.color[layout.enemy1_row][layout.enemy1_col] = static_cast<uint8_t>(shown_color(layout.enemy_color));
-    return board;
-}
-
-}  // namespace
+#include "start_board.h"
 
 // Every level's start: the hero and the chaser are told apart, and the
 // first decision never steps beside a trap or onto a chaser. Where nothing
