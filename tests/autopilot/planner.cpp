@@ -83,15 +83,6 @@ int danger(const Board& board, const Sighting& seen, const LevelLook& look, Cell
     return cost;
 }
 
-// Level 7: row 2 belongs to the patroller, which walks it on every step.
-// The hero goes up only behind it, when it is walking away to the right.
-bool patroller_allows(const Sighting& seen, const LevelLook& look, const PilotMemory& memory, Cell from, Cell cell) {
-    if (look.level != 7 || !seen.patroller_seen || cell.row != 2 || cell.col < 4 || cell.col > 28) return true;
-    if (distance(cell, seen.patroller) <= 2) return false;
-    if (from.row == 2) return !(memory.patroller_direction < 0 && seen.patroller.col < cell.col);
-    return memory.patroller_direction > 0 && seen.patroller.col > cell.col;
-}
-
 using Field = std::array<std::array<int, 32>, 24>;
 
 // Steps the nearest chaser needs at least to reach each cell: a breadth-first
@@ -111,7 +102,7 @@ Field chaser_arrival(const Board& board, const Sighting& seen, const LevelLook& 
         for (Move move : all_moves) {
             Cell cell = step(here, move);
             uint8_t code = board.at(cell);
-            bool open = code == 32 || code == 2 || (look.level == 8 && code == 176) || code == '.';
+            bool open = code == 32 || code == 2 || code == '.';
             if (!board.inside(cell) || !open || cells[cell.row][cell.col] != INT_MAX) continue;
             cells[cell.row][cell.col] = cells[here.row][here.col] + 1;
             queue.push_back(cell);
@@ -134,7 +125,7 @@ struct Search {
 };
 
 // Cheapest paths from the hero over cells he may stand on.
-Search search(const Board& board, const Sighting& seen, const LevelLook& look, const PilotMemory& memory) {
+Search search(const Board& board, const Sighting& seen, const LevelLook& look) {
     Search result;
     for (auto& row : result.cost) row.fill(INT_MAX);
     result.moves[seen.hero.row][seen.hero.col] = 0;
@@ -150,7 +141,6 @@ Search search(const Board& board, const Sighting& seen, const LevelLook& look, c
         for (Move move : all_moves) {
             Cell next = step(here, move);
             if (!board.inside(next) || !safe_cell(board, seen, look, next)) continue;
-            if (!patroller_allows(seen, look, memory, here, next)) continue;
             if (look.level != 5 && nearest_chaser(seen, next) <= keep_off(look)) continue;
             int moves = result.moves[here.row][here.col] + 1;
             int next_cost = cost + 1 + danger(board, seen, look, next);
@@ -297,17 +287,6 @@ Decision catch_drops(const Board& board, const Sighting& seen) {
     return {towards, "go beside the landing cell"};
 }
 
-// Level 8: the enemy is caught by the double line at 22,17 when it stands
-// beside it and the hero lies beyond. The hero waits on the far side.
-Decision lure_to_double_line(const Sighting& seen, const Search& found) {
-    if (seen.chasers.empty()) return {Move::none, "wait for the enemy"};
-    Cell enemy = seen.chasers.front();
-    Cell bait = enemy.col <= 17 ? Cell{22, 20} : Cell{22, 14};
-    Move move;
-    if (route(found, seen.hero, {bait}, move)) return {move, "wait beyond the double line"};
-    return {Move::none, "no way to the double line"};
-}
-
 bool matches(const std::vector<Cell>& seen, const std::vector<Cell>& expected) {
     for (Cell cell : seen)
         if (std::find(expected.begin(), expected.end(), cell) == expected.end()) return false;
@@ -348,8 +327,7 @@ bool uses_lookahead(int level) { return level == 4 || level == 7 || level == 8 |
 // Level 4: the generator cells alternate between wall and trap every ten
 // chaser turns (three on Hard); the hero passes beside them only early in
 // a wall phase that he has seen begin.
-void note_generator(const Board& board, PilotMemory& memory, const LevelLook& look) {
-    (void)look;
+void note_generator(const Board& board, PilotMemory& memory) {
     bool walls = board.at(generator_cells[0]) == wall;
     if (walls && !memory.generator_walls) memory.generator_walls_since = memory.clock;
     if (!walls) memory.generator_walls_since = -1;
@@ -376,7 +354,7 @@ bool chaser_turn(std::array<std::array<uint8_t, 41>, 26>& codes, Cell& chaser, C
         for (const ChaserRule& rule : chaser_rules) {
             Cell next = step(chaser, rule.move);
             if (!rule.wanted(chaser, hero) || code_at(next) != free_code) continue;
-            codes[chaser.row][chaser.col] = free_code == 176 ? 176 : 32;
+            codes[chaser.row][chaser.col] = 32;
             chaser = next;
             codes[chaser.row][chaser.col] = look.chaser_glyph;
             if (!look.double_step) return true;
@@ -384,7 +362,6 @@ bool chaser_turn(std::array<std::array<uint8_t, 41>, 26>& codes, Cell& chaser, C
         return false;
     };
     if (walk(32)) return false;
-    if (look.level == 8 && walk(176)) return false;
     for (const ChaserRule& rule : chaser_rules)
         if (rule.wanted(chaser, hero) && step(chaser, rule.move) == hero) return true;
     return false;
@@ -424,48 +401,45 @@ bool safe_cell(const Board& board, const Sighting& seen, const LevelLook& look, 
     return beside_bomb(seen, cell) || !beside_trap(board, look, cell);
 }
 
-Decision plan_move(const Board& board, const Sighting& seen, const LevelLook& look, PilotMemory& memory) {
-    if (!seen.hero_seen) return {Move::none, "no hero"};
-    if (seen.patroller_seen) {
-        if (memory.patroller_col != 0 && seen.patroller.col != memory.patroller_col)
-            memory.patroller_direction = seen.patroller.col > memory.patroller_col ? 1 : -1;
-        memory.patroller_col = seen.patroller.col;
+namespace {
+
+Decision look_ahead_move(const Board& board, const Sighting& seen, const LevelLook& look, PilotMemory& memory) {
+    if (Decision next; follow_plan(seen, memory, next)) return next;
+    memory.plan = {};
+    LookaheadLimits limits;
+    limits.rates = memory.rates;
+    // A standoff (chasers stuck behind a wall, no safe way on) lasts
+    // until the clock runs out: the longer it lasts, the fewer paces are
+    // allowed for, down to the likeliest.
+    // At last the phase of the turns as last seen is taken at its word.
+    if (memory.waited_plans > 4 && limits.rates.size() > 2) limits.rates.erase(limits.rates.begin());
+    if (memory.waited_plans > 10) limits.rates = {look.period};
+    if (memory.waited_plans > 16) limits.moves_since_turn = memory.moves_since_turn;
+    limits.patroller_direction = memory.patroller_direction;
+    limits.generator_safe_moves = generator_safe_moves(memory, look);
+    Lookahead ahead = look_ahead(board, seen, look, limits);
+    if (ahead.moves.empty() && limits.rates.size() > 1) {
+        // Caught in some world whatever he does: play the likeliest pace only.
+        limits.rates = {look.period};
+        ahead = look_ahead(board, seen, look, limits);
     }
-    if (look.level == 4) note_generator(board, memory, look);
-    if (uses_lookahead(look.level)) {
-        if (Decision next; follow_plan(seen, memory, next)) return next;
-        memory.plan = {};
-        LookaheadLimits limits;
-        limits.rates = memory.rates;
-        // A standoff (chasers stuck behind a wall, no safe way on) lasts
-        // until the clock runs out: the longer it lasts, the fewer paces are
-        // allowed for, down to the likeliest.
-        // At last the phase of the turns as last seen is taken at its word.
-        if (memory.waited_plans > 4 && limits.rates.size() > 2) limits.rates.erase(limits.rates.begin());
-        if (memory.waited_plans > 10) limits.rates = {look.period};
-        if (memory.waited_plans > 16) limits.moves_since_turn = memory.moves_since_turn;
-        limits.patroller_direction = memory.patroller_direction;
-        limits.generator_safe_moves = generator_safe_moves(memory, look);
-        Lookahead ahead = look_ahead(board, seen, look, limits);
-        if (ahead.moves.empty() && limits.rates.size() > 1) {
-            // Caught in some world whatever he does: play the likeliest pace only.
-            limits.rates = {look.period};
-            ahead = look_ahead(board, seen, look, limits);
-        }
-        memory.looked_ahead_nodes = ahead.nodes;
-        if (!ahead.moves.empty()) {
-            memory.plan = ahead;
-            memory.plan_done = 0;
-            memory.plan_keys = seen.keys.size();
-            memory.plan_bombs = seen.bombs.size();
-            if (ahead.found) memory.waited_plans = 0;
-            else ++memory.waited_plans;
-            Decision next;
-            follow_plan(seen, memory, next);
-            return next;
-        }
+    memory.looked_ahead_nodes = ahead.nodes;
+    if (!ahead.moves.empty()) {
+        memory.plan = ahead;
+        memory.plan_done = 0;
+        memory.plan_keys = seen.keys.size();
+        memory.plan_bombs = seen.bombs.size();
+        if (ahead.found) memory.waited_plans = 0;
+        else ++memory.waited_plans;
+        Decision next;
+        follow_plan(seen, memory, next);
+        return next;
     }
-    Search found = search(board, seen, look, memory);
+    return {Move::none, "cornered"};
+}
+
+Decision cheapest_way_move(const Board& board, const Sighting& seen, const LevelLook& look, PilotMemory& memory) {
+    Search found = search(board, seen, look);
     Move move;
     if (!seen.bombs.empty() && safe_route(board, seen, look, found, cells_beside(board, seen.bombs), 2, move)) {
         memory.waited_plans = 0;
@@ -482,21 +456,23 @@ Decision plan_move(const Board& board, const Sighting& seen, const LevelLook& lo
         if (!seen.bombs.empty() && route(found, seen.hero, cells_beside(board, seen.bombs), move) && move != Move::none) return {move, "dash to the bomb"};
         if (!seen.keys.empty() && route(found, seen.hero, seen.keys, move) && move != Move::none) return {move, "dash to a key"};
     }
-    if (look.level == 8) return lure_to_double_line(seen, found);
-    if (look.level == 9 && !seen.chasers.empty()) {
-        // The guard stands on the only way to the bomb and leaves it only
-        // for a hero to its right: draw it out into the open right half.
-        Move lure;
-        if (route(found, seen.hero, {Cell{13, 29}, Cell{12, 30}}, lure)) return {lure, "draw the guard out"};
-    }
     if (refuge(board, seen, look, found, move)) {
         if (move == Move::none) ++memory.waited_plans;
         return {move, move == Move::none ? "stay out of reach" : "keep away"};
     }
     if (best_refuge(board, seen, look, found, move)) return {move, "run"};
-    if (!seen.bombs.empty()) {
-        // The way to the bomb is there but passes the patroller: wait.
-        return {Move::none, "wait for a way"};
-    }
     return {Move::none, "nothing to do"};
+}
+
+}  // namespace
+
+Decision plan_move(const Board& board, const Sighting& seen, const LevelLook& look, PilotMemory& memory) {
+    if (!seen.hero_seen) return {Move::none, "no hero"};
+    if (seen.patroller_seen) {
+        if (memory.patroller_col != 0 && seen.patroller.col != memory.patroller_col)
+            memory.patroller_direction = seen.patroller.col > memory.patroller_col ? 1 : -1;
+        memory.patroller_col = seen.patroller.col;
+    }
+    if (look.level == 4) note_generator(board, memory);
+    return uses_lookahead(look.level) ? look_ahead_move(board, seen, look, memory) : cheapest_way_move(board, seen, look, memory);
 }

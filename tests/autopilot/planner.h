@@ -1,10 +1,12 @@
 // The autopilot's decisions: one move at a time from what the screen shows.
 //
 // The hero heads for a free cell beside the bomb; when none can be reached,
-// for the nearest key; each level's own mechanism adds its rule (the drops
-// of level 5, the patroller of level 7, the double line of level 8, the
-// enemy that guards the bomb in level 9). Paths never touch a cell beside a
-// trap and pay for every cell near a chaser, so the route bends around them.
+// for the nearest key. In levels 1 to 3, 5 and 6 he takes the cheapest way:
+// it never touches a cell beside a trap and pays for every cell near a
+// chaser, so it bends around them, and the chasers' rules played forward
+// must let him through; level 5 adds its rule for catching the drops. In
+// levels 4, 7, 8 and 9 the look-ahead (lookahead.h) decides, and the way it
+// finds is followed while the screen matches it.
 #pragma once
 
 #include <array>
