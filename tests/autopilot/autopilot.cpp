@@ -255,7 +255,8 @@ public:
                 if (lives_at_start < 0) lives_at_start = hearts;
                 if (attempt_lives != hearts) {
                     if (attempt_lives > hearts) {
-                        log_.line("  life lost at " + std::to_string(last_hero_.row) + "," + std::to_string(last_hero_.col) + " (" + last_reason_ + ")");
+                        log_.line("  life lost at " + std::to_string(last_hero_.row) + "," + std::to_string(last_hero_.col) + " (" + last_reason_ +
+                                  "), the clock showing " + std::to_string(time_left) + " s");
                         if (debug_) {
                             std::cerr << last_dump_ << std::endl;
                             std::ofstream("/tmp/autopilot-death-" + std::to_string(++deaths_) + ".ppm") << last_ppm_;

@@ -5,6 +5,7 @@
 // if it is safe in all of them.
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 #include "board.h"
@@ -39,6 +40,7 @@ struct Lookahead {
     std::vector<std::vector<Cell>> expected;  // the cells a chaser may stand on: now, then after each move
     int nodes = 0;            // states looked at
     int survived = 0;         // moves the holding way was played out without a catch
+    size_t hold_moves = 3;    // moves of a holding way to make before looking again
 };
 
 // The shortest way to a goal that is safe in every world: the bomb first,

@@ -295,12 +295,12 @@ bool matches(const std::vector<Cell>& seen, const std::vector<Cell>& expected) {
 
 // The next move of the way being followed, while the screen shows what the
 // look-ahead expected: the hero where it put him, every chaser where one
-// may be, the same keys and bombs. A way that only holds out is followed a
-// few moves, then looked at afresh for a way to a goal.
+// may be, the same keys and bombs. A way that only holds out is followed
+// for a few moves, then looked at afresh for a way to a goal.
 bool follow_plan(const Sighting& seen, PilotMemory& memory, Decision& next) {
     const Lookahead& plan = memory.plan;
     const size_t done = memory.plan_done;
-    if (done >= plan.moves.size() || (!plan.found && done >= 3)) return false;
+    if (done >= plan.moves.size() || (!plan.found && done >= plan.hold_moves)) return false;
     if (seen.keys.size() != memory.plan_keys || seen.bombs.size() != memory.plan_bombs) return false;
     if (done > 0) {
         if (!(seen.hero == plan.hero_path[done - 1])) return false;
@@ -426,6 +426,11 @@ Decision look_ahead_move(const Board& board, const Sighting& seen, const LevelLo
     memory.looked_ahead_nodes = ahead.nodes;
     if (!ahead.moves.empty()) {
         memory.plan = ahead;
+        // Level 7's lone chaser in its corridors is led away only by a
+        // holding way followed for a while: replanned every few moves, the
+        // hero flips between two cells and pins it in the way up. Two fast
+        // chasers (level 4) need every look.
+        memory.plan.hold_moves = look.level == 7 ? 8 : 3;
         memory.plan_done = 0;
         memory.plan_keys = seen.keys.size();
         memory.plan_bombs = seen.bombs.size();
