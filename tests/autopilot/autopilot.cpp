@@ -264,6 +264,11 @@ public:
                     }
                     memory = PilotMemory{};  // a lost life starts the level afresh
                     attempt_lives = hearts;
+                    // A key still in the game's buffer from before (typed as
+                    // the hero was caught) moves him at the first steps; the
+                    // first move is made only once that has happened.
+                    std::this_thread::sleep_for(std::chrono::milliseconds(250));
+                    continue;
                 }
                 lives_now = hearts;
             }

@@ -479,5 +479,10 @@ Decision plan_move(const Board& board, const Sighting& seen, const LevelLook& lo
         memory.patroller_col = seen.patroller.col;
     }
     if (look.level == 4) note_generator(board, memory);
+    // Beside the bomb the level is won at the next step, and a key typed
+    // now would wait in the buffer and move the hero in the next level.
+    if (!seen.bombs.empty()) memory.bombs = seen.bombs;
+    for (Cell bomb : memory.bombs)
+        if (distance(bomb, seen.hero) == 1) return {Move::none, "beside the bomb"};
     return uses_lookahead(look.level) ? look_ahead_move(board, seen, look, memory) : cheapest_way_move(board, seen, look, memory);
 }

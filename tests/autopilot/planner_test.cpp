@@ -62,3 +62,22 @@ TEST(Planner, ChaserRulesStopAtWallsAndCatchAHeroBesideThem) {
     codes[10][12] = 2;  // the hero's cell shows him, so it is not free
     EXPECT_TRUE(chaser_turn(codes, chaser, Cell{10, 12}, look)) << "a chaser beside the hero steps onto him";
 }
+
+// Beside the bomb the level is won at the next step; a key typed then would
+// stay in the buffer and move the hero at the start of the next level. The
+// neutralising shows a "*" where the bomb was, which must not read as a key.
+TEST(Planner, NoKeyIsTypedBesideTheBombEvenWhenItShowsAsAStar) {
+    LevelLook look = level_look(3, false);
+    Board board;
+    for (int row = 1; row <= 23; ++row)
+        for (int col = 1; col <= 31; ++col) board.code[row][col] = (row == 1 || row == 23 || col == 1 || col == 31) ? 219 : 32;
+    board.code[10][10] = 2;
+    board.color[10][10] = static_cast<uint8_t>(shown_color(66));
+    board.code[9][10] = 235;
+    PilotMemory memory;
+    EXPECT_EQ(plan_move(board, look_at(board, look), look, memory).move, Move::none);
+    board.code[9][10] = '*';
+    Sighting seen = look_at(board, look);
+    ASSERT_EQ(seen.keys.size(), 1u);
+    EXPECT_EQ(plan_move(board, seen, look, memory).move, Move::none);
+}
