@@ -5,6 +5,20 @@
 #include "planner.h"
 #include "start_board.h"
 
+namespace {
+
+// The maze area walled round and empty but for the hero.
+Board walled_room_with_hero_at(int hero_row, int hero_col) {
+    Board board;
+    for (int row = 1; row <= 23; ++row)
+        for (int col = 1; col <= 31; ++col) board.code[row][col] = (row == 1 || row == 23 || col == 1 || col == 31) ? 219 : 32;
+    board.code[hero_row][hero_col] = 2;
+    board.color[hero_row][hero_col] = static_cast<uint8_t>(shown_color(66));
+    return board;
+}
+
+}  // namespace
+
 // Every level's start: the hero and the chaser are told apart, and the
 // first decision never steps beside a trap or onto a chaser. Where nothing
 // chases him, the hero sets off at once.
@@ -33,13 +47,9 @@ TEST(Planner, StartOfEveryLevelSeesTheHeroAndNeverStepsIntoDanger) {
 // the hero, and the survival check must follow them exactly.
 TEST(Planner, ChaserRulesStopAtWallsAndCatchAHeroBesideThem) {
     LevelLook look = level_look(1, false);
-    Board board;
-    for (int row = 1; row <= 23; ++row)
-        for (int col = 1; col <= 31; ++col) board.code[row][col] = (row == 1 || row == 23 || col == 1 || col == 31) ? 219 : 32;
     // The hero straight above the chaser with a wall between: rules 1 and 2
     // see the wall, rules 3 and 4 see the same column, so it never moves.
-    board.code[10][10] = 2;
-    board.color[10][10] = static_cast<uint8_t>(shown_color(66));
+    Board board = walled_room_with_hero_at(10, 10);
     board.code[11][10] = 219;
     board.code[12][10] = 4;
     board.color[12][10] = static_cast<uint8_t>(shown_color(120));
@@ -68,11 +78,7 @@ TEST(Planner, ChaserRulesStopAtWallsAndCatchAHeroBesideThem) {
 // neutralising shows a "*" where the bomb was, which must not read as a key.
 TEST(Planner, NoKeyIsTypedBesideTheBombEvenWhenItShowsAsAStar) {
     LevelLook look = level_look(3, false);
-    Board board;
-    for (int row = 1; row <= 23; ++row)
-        for (int col = 1; col <= 31; ++col) board.code[row][col] = (row == 1 || row == 23 || col == 1 || col == 31) ? 219 : 32;
-    board.code[10][10] = 2;
-    board.color[10][10] = static_cast<uint8_t>(shown_color(66));
+    Board board = walled_room_with_hero_at(10, 10);
     board.code[9][10] = 235;
     PilotMemory memory;
     EXPECT_EQ(plan_move(board, look_at(board, look), look, memory).move, Move::none);
