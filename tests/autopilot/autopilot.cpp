@@ -299,8 +299,8 @@ public:
             const double planned_ms = std::chrono::duration<double, std::milli>(Clock::now() - planning).count();
             last_hero_ = seen.hero;
             last_reason_ = decision.reason;
-            last_dump_ = board_picture(board, seen);
             if (debug_) {
+                last_dump_ = board_picture(board, seen);
                 last_ppm_ = reader_.last_ppm();
                 char around[96];
                 std::snprintf(around, sizeof around, " up %d/%d down %d/%d left %d/%d right %d/%d", board.at(step(seen.hero, Move::up)), board.color_at(step(seen.hero, Move::up)),
