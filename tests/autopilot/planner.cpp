@@ -373,7 +373,7 @@ bool chaser_turn(std::array<std::array<uint8_t, 41>, 26>& codes, Cell& chaser, C
 // autopilot keeps.
 bool survives(const Board& board, const Sighting& seen, const LevelLook& look, const std::vector<Cell>& path, int stay_moves) {
     if (seen.chasers.empty() || look.level == 5) return true;
-    constexpr int turn_every = 4;
+    const int turn_every = std::max(2, look.period - 1);  // one move short of a step per move
     for (int phase = 0; phase < turn_every; ++phase) {
         auto codes = board.code;
         std::vector<Cell> chasers = seen.chasers;
