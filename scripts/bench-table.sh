@@ -14,7 +14,7 @@ cd "$(dirname "$0")/.."
 
 # The start-up benchmark opens the game's window on its own Xvfb display.
 packages=(libsdl1.2-dev libsdl-mixer1.2-dev libsdl-ttf2.0-dev pkg-config cmake ninja-build g++
-          libbenchmark-dev libgtest-dev python3 xvfb xdotool)
+          libbenchmark-dev libgtest-dev python3 xvfb xdotool libxdo-dev)
 scripts/install-deps.sh "${packages[@]}" || { echo "could not install the build dependencies"; exit 1; }
 
 mkdir -p build

@@ -17,7 +17,7 @@ cd "$(dirname "$0")/.."
 rounds=${1:-4}
 
 scripts/install-deps.sh valgrind xvfb xdotool imagemagick libsdl1.2-dev libsdl-mixer1.2-dev libsdl-ttf2.0-dev \
-    pkg-config cmake ninja-build g++ libgtest-dev libbenchmark-dev || exit 1
+    pkg-config cmake ninja-build g++ libgtest-dev libbenchmark-dev libxdo-dev || exit 1
 { cmake --preset default && cmake --build --preset default --target tommy-zappo screen_text; } >build/memcheck-build.log 2>&1 ||
     { tail -30 build/memcheck-build.log; exit 1; }
 

@@ -17,7 +17,7 @@ row_seconds=60
 [ "$seconds" -lt 180 ] && row_seconds=10
 
 scripts/install-deps.sh libsdl1.2-dev libsdl-mixer1.2-dev libsdl-ttf2.0-dev pkg-config cmake ninja-build g++ \
-    libgtest-dev libbenchmark-dev || exit 1
+    libgtest-dev libbenchmark-dev libxdo-dev || exit 1
 mkdir -p build
 { cmake --preset default && cmake --build --preset default --target soak; } >build/soak-build.log 2>&1 ||
     { tail -30 build/soak-build.log; exit 1; }
