@@ -22,6 +22,8 @@ constexpr int max_worlds = 12;
 
 constexpr Cell generator_cells[] = {{10, 15}, {10, 18}, {12, 15}, {12, 18}};
 
+using Distances = std::array<std::array<int, 32>, 24>;  // [row][col] over the maze
+
 bool blocks_hero(uint8_t code) { return code >= 177 || code == door; }
 
 struct Spot {
@@ -137,49 +139,22 @@ public:
     // Moves from each cell to the nearest goal for the hero, ignoring the
     // chasers; it guides the search, and the holding way ends as near as it can.
     void measure_goal_distance(const std::vector<Cell>& goals) {
-        for (auto& row : goal_distance_) row.fill(INT_MAX);
-        std::vector<Cell> queue;
-        for (Cell goal : goals) {
-            if (!board_.inside(goal)) continue;
-            goal_distance_[goal.row][goal.col] = 0;
-            queue.push_back(goal);
-        }
-        for (size_t next = 0; next < queue.size(); ++next) {
-            Cell here = queue[next];
-            for (Move move : all_moves) {
-                Cell cell = step(here, move);
-                if (!board_.inside(cell) || goal_distance_[cell.row][cell.col] != INT_MAX) continue;
-                if (blocks_hero(base_[cell.row][cell.col]) && !is_fog_gate(cell)) continue;
-                // The way the hero can really take: never beside a trap.
-                // (The level 4 generator aside: it opens now and then.)
-                if (!beside_bomb(cell) && beside_trap(cell, 0)) continue;
-                goal_distance_[cell.row][cell.col] = goal_distance_[here.row][here.col] + 1;
-                queue.push_back(cell);
-            }
-        }
+        goal_distance_ = flood(goals, [&](Cell cell) {
+            if (blocks_hero(base_[cell.row][cell.col]) && !is_fog_gate(cell)) return false;
+            // The way the hero can really take: never beside a trap.
+            // (The level 4 generator aside: it opens now and then.)
+            return beside_bomb(cell) || !beside_trap(cell, 0);
+        });
     }
     int goal_distance(Cell cell) const { return goal_distance_[cell.row][cell.col]; }
 
     // Level 8: the enemy's way (through fog and blanks) to the cells beside
     // the double line where it is caught.
     void measure_capture_distance() {
-        for (auto& row : capture_distance_) row.fill(200);
-        std::vector<Cell> queue;
-        for (Cell beside : {Cell{21, 17}, Cell{22, 16}, Cell{22, 18}}) {
-            capture_distance_[beside.row][beside.col] = 0;
-            queue.push_back(beside);
-        }
-        for (size_t next = 0; next < queue.size(); ++next) {
-            Cell here = queue[next];
-            for (Move move : all_moves) {
-                Cell cell = step(here, move);
-                if (!board_.inside(cell) || capture_distance_[cell.row][cell.col] != 200) continue;
-                uint8_t code = base_[cell.row][cell.col];
-                if (code != blank && code != fog) continue;
-                capture_distance_[cell.row][cell.col] = capture_distance_[here.row][here.col] + 1;
-                queue.push_back(cell);
-            }
-        }
+        capture_distance_ = flood({{21, 17}, {22, 16}, {22, 18}}, [&](Cell cell) {
+            uint8_t code = base_[cell.row][cell.col];
+            return code == blank || code == fog;
+        });
     }
 
     // Summed over the worlds: how far the enemy is from being caught.
@@ -188,7 +163,7 @@ public:
         for (size_t w = 0; w < worlds_.size(); ++w)
             for (int k = 0; k < chaser_count_; ++k) {
                 Cell chaser = state.chasers[w * max_chasers + k].cell();
-                sum += capture_distance_[chaser.row][chaser.col];
+                sum += std::min(capture_distance_[chaser.row][chaser.col], 200);  // out of its reach counts as far
             }
         return sum / std::max<int>(1, static_cast<int>(worlds_.size()));
     }
@@ -216,6 +191,30 @@ public:
 
 private:
     bool is_fog_gate(Cell cell) const { return std::find(fog_gates_.begin(), fog_gates_.end(), cell) != fog_gates_.end(); }
+
+    // Steps from the nearest of the starts to every maze cell over the cells
+    // that pass; INT_MAX where none leads.
+    template <typename Passable>
+    Distances flood(const std::vector<Cell>& starts, Passable passable) const {
+        Distances steps;
+        for (auto& row : steps) row.fill(INT_MAX);
+        std::vector<Cell> queue;
+        for (Cell start : starts) {
+            if (!board_.inside(start)) continue;
+            steps[start.row][start.col] = 0;
+            queue.push_back(start);
+        }
+        for (size_t next = 0; next < queue.size(); ++next) {
+            Cell here = queue[next];
+            for (Move move : all_moves) {
+                Cell cell = step(here, move);
+                if (!board_.inside(cell) || steps[cell.row][cell.col] != INT_MAX || !passable(cell)) continue;
+                steps[cell.row][cell.col] = steps[here.row][here.col] + 1;
+                queue.push_back(cell);
+            }
+        }
+        return steps;
+    }
 
     bool beside_trap(Cell cell, int index) const {
         for (Move move : all_moves) {
@@ -321,10 +320,10 @@ private:
     int cycle_ = 1;
     std::vector<int> patroller_cols_;
     std::vector<Cell> fog_gates_;
-    std::array<std::array<int, 32>, 24> trail_{};
+    Distances trail_{};
     int trail_stamp_ = 0;
-    std::array<std::array<int, 32>, 24> goal_distance_{};
-    std::array<std::array<int, 32>, 24> capture_distance_{};
+    Distances goal_distance_{};
+    Distances capture_distance_{};
 };
 
 uint64_t key_of(const State& state, const Simulation& sim) {
