@@ -15,7 +15,7 @@
 
 #include "runtime/core/emulated_memory.h"
 #include "runtime/core/events.h"
-#include "runtime/core/lifecycle.h"
+#include "runtime/core/end_program.h"
 #include "runtime/core/runtime_control.h"
 #include "runtime/core/statement.h"
 #include "runtime/input/joystick.h"

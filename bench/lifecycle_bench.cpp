@@ -12,7 +12,8 @@
 #include <string>
 
 #include "bench/runtime_child.h"
-#include "runtime/core/lifecycle.h"
+#include "runtime/core/end_program.h"
+#include "runtime/lifecycle/lifecycle.h"
 #include "runtime/core/statement.h"
 
 namespace {

@@ -9,7 +9,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "runtime/core/lifecycle.h"
+#include "runtime/core/end_program.h"
+#include "runtime/lifecycle/lifecycle.h"
 
 // The write end of the pipe, in the child.
 inline int bench_report_fd = -1;

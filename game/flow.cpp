@@ -6,7 +6,7 @@
 #include "game/level_setup.h"
 #include "game/play_loop.h"
 #include "game/screens.h"
-#include "runtime/core/lifecycle.h"
+#include "runtime/core/end_program.h"
 
 namespace {
 

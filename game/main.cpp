@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "game/screens.h"
-#include "runtime/core/lifecycle.h"
+#include "runtime/lifecycle/lifecycle.h"
 
 int main(int argc, char** argv) {
     if (SDL_Init(SDL_INIT_NOPARACHUTE) < 0) {

@@ -6,7 +6,7 @@
 #include "game/game_state.h"
 #include "game/level_data.h"
 #include "game/level_mechanics.h"
-#include "runtime/core/lifecycle.h"
+#include "runtime/core/end_program.h"
 
 namespace {
 

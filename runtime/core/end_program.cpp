@@ -1,7 +1,8 @@
-// END: the prompt on the bottom text row, one key, then the ordinary shutdown.
-#include "runtime/core/lifecycle.h"
+#include "runtime/core/end_program.h"
+
 #include "runtime/core/runtime_control.h"
 #include "runtime/core/strings.h"
+#include "runtime/core/threads.h"
 #include "runtime/input/key_buffer.h"
 #include "runtime/platform/system.h"
 #include "runtime/screen/screen_image.h"
@@ -34,6 +35,11 @@ void end_program() {
         sleep_ms(0);
         if (control.exit_flag.load()) stop_program_thread();
     } while (!key_typed());
+    control.stop_request = 1;
+    stop_program_thread();
+}
+
+void system_exit() {
     control.stop_request = 1;
     stop_program_thread();
 }

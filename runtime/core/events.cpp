@@ -59,3 +59,9 @@ bool scan_timers(double now_s) {
     }
     return marked;
 }
+
+bool timers_armed() {
+    for (const TimerRecord& timer : event_tables.timers)
+        if (timer.exists && timer.has_handler && timer.state == 1) return true;
+    return false;
+}

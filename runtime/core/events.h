@@ -39,3 +39,7 @@ void reset_event_tables();
 // One pass of the timer-event thread over the ON TIMER records at time now_s;
 // returns true when it marked a record due.
 bool scan_timers(double now_s);
+
+// Whether any ON TIMER record exists, has a handler and is on: while none is,
+// the timer-event thread has nothing to watch and sleeps.
+bool timers_armed();

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "runtime/core/events.h"
-#include "runtime/core/lifecycle.h"
+#include "runtime/core/threads.h"
 #include "runtime/platform/dialog.h"
 #include "runtime/platform/system.h"
 

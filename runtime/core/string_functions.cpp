@@ -3,7 +3,7 @@
 // a new string; otherwise they wait for the statement's clean-up.
 #include <cstring>
 
-#include "runtime/core/lifecycle.h"
+#include "runtime/core/command_line.h"
 #include "runtime/core/statement.h"
 #include "runtime/core/strings.h"
 

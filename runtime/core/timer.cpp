@@ -1,6 +1,9 @@
 #include "runtime/core/timer.h"
 
+#include <atomic>
 #include <cstring>
+
+#include "runtime/core/emulated_memory.h"
 
 #include "runtime/core/rounding.h"
 #include "runtime/core/runtime_control.h"
@@ -24,6 +27,29 @@ constexpr float rnd_range = 16777216.0f;
 
 uint32_t timer_ms_of_day(uint32_t now_ticks_ms, uint32_t ticks_base_ms, uint32_t ms_of_day_base) {
     return (now_ticks_ms - ticks_base_ms + ms_of_day_base) % ms_per_day;
+}
+
+uint32_t bios_ticks_at(uint32_t now_ticks_ms, uint32_t ticks_base_ms, uint32_t ms_of_day_base) {
+    return static_cast<uint32_t>(timer_ms_of_day(now_ticks_ms, ticks_base_ms, ms_of_day_base) * 0.0182);
+}
+
+// The main thread stores the count while the program thread may read it, so
+// every byte goes through an atomic access; a reader may still see a count
+// half way through a carry, as a program reading the bytes one by one on the
+// original machine could.
+void refresh_bios_tick_count() {
+    uint32_t ticks = bios_ticks_at(ticks_ms(), control.ticks_base.load(), control.ms_of_day_base.load());
+    for (size_t i = 0; i < 3; ++i)
+        std::atomic_ref<uint8_t>(emulated_memory[bios_tick_count_offset + i])
+            .store(static_cast<uint8_t>(ticks >> (8 * i)), std::memory_order_relaxed);
+}
+
+uint32_t read_bios_tick_count() {
+    uint32_t ticks = 0;
+    for (size_t i = 0; i < 3; ++i)
+        ticks |= uint32_t{std::atomic_ref<uint8_t>(emulated_memory[bios_tick_count_offset + i]).load(std::memory_order_relaxed)}
+                 << (8 * i);
+    return ticks;
 }
 
 double timer_at(uint32_t ms_of_day, double accuracy, bool passed) {

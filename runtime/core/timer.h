@@ -33,6 +33,13 @@ double timer_at(uint32_t ms_of_day, double accuracy, bool passed);
 // base, wrapping at midnight.
 uint32_t timer_ms_of_day(uint32_t now_ticks_ms, uint32_t ticks_base_ms, uint32_t ms_of_day_base);
 
+// The BIOS tick count at 0x46C: the ms since local midnight times 0.0182,
+// truncated, three bytes little-endian. The main thread alone refreshes it
+// (every main-loop iteration); the program may read it at any time.
+uint32_t bios_ticks_at(uint32_t now_ticks_ms, uint32_t ticks_base_ms, uint32_t ms_of_day_base);
+void refresh_bios_tick_count();
+uint32_t read_bios_tick_count();
+
 // RND and RND(x): x = 0 repeats the last number, x < 0 reseeds from x first.
 float rnd_value(float x = 1, bool passed = false);
 

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "runtime/core/lifecycle.h"
+#include "runtime/core/threads.h"
 #include "runtime/core/runtime_control.h"
 #include "runtime/platform/system.h"
 #include "runtime/screen/present.h"

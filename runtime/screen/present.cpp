@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "runtime/core/lifecycle.h"
+#include "runtime/core/threads.h"
 #include "runtime/core/runtime_control.h"
 #include "runtime/platform/dialog.h"
 #include "runtime/platform/system.h"

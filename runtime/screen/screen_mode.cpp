@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "runtime/core/emulated_memory.h"
-#include "runtime/core/lifecycle.h"
+#include "runtime/core/threads.h"
 #include "runtime/core/statement.h"
 #include "runtime/platform/system.h"
 #include "runtime/screen/fonts.h"

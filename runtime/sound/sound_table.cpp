@@ -5,7 +5,7 @@
 
 #include <cstdlib>
 
-#include "runtime/core/lifecycle.h"
+#include "runtime/core/threads.h"
 #include "runtime/core/runtime_control.h"
 #include "runtime/core/statement.h"
 #include "runtime/sound/sound_queue.h"

@@ -4,7 +4,7 @@
 #include <thread>
 
 #include "runtime/core/emulated_memory.h"
-#include "runtime/core/lifecycle.h"
+#include "runtime/core/end_program.h"
 #include "runtime/core/statement.h"
 #include "runtime/input/key_buffer.h"
 #include "runtime/screen/screen_image.h"

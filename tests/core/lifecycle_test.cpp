@@ -5,11 +5,14 @@
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
+#include <thread>
 
+#include "runtime/core/command_line.h"
 #include "runtime/core/emulated_memory.h"
-#include "runtime/core/lifecycle.h"
+#include "runtime/core/end_program.h"
 #include "runtime/core/runtime_control.h"
 #include "runtime/core/statement.h"
+#include "runtime/core/timer.h"
 #include "runtime/platform/system.h"
 #include "runtime/platform/window_art.h"
 #include "support/runtime_child.h"
@@ -150,6 +153,62 @@ TEST(Lifecycle, ProgramThreadIsGoneAfterShutdown) {
     });
     EXPECT_EQ(result.status, 0);
     EXPECT_TRUE(result.reported("program thread gone"));
+}
+
+// Every way out leaves the program routine from deep inside its statements:
+// the stack unwinds (a local's destructor reports it) and the thread function
+// returns, so the wait for the thread ends on either SDL 1.2 library.
+struct UnwindWitness {
+    ~UnwindWitness() { child_report("unwound"); }
+};
+
+struct WayOut {
+    const char* name;
+    ProgramRoutine routine;
+};
+
+const WayOut ways_out[] = {
+    {"system", [] { statement(10, [] { system_exit(); }); }},
+    {"routine returns", [] {}},
+    {"window closed", [] {
+         statement(10, [] { push_quit(); });
+         wait_forever_in_statements();
+     }},
+    {"stop request", [] {
+         statement(10, [] { control.stop_request = 1; });
+         wait_forever_in_statements();
+     }},
+    {"end and a key", [] {
+         std::thread([] {
+             SDL_Delay(300);
+             push_key(SDLK_x, 'x');
+         }).detach();
+         statement(10, [] { end_program(); });
+     }},
+    {"error dialog no", [] {
+         answer_next_dialog(SDLK_n);
+         statement(10, [] { raise_error(5); });
+         wait_forever_in_statements();
+     }},
+    {"critical box", [] {
+         answer_next_dialog(SDLK_RETURN);
+         statement(10, [] { raise_error(257); });
+     }},
+};
+
+TEST(Lifecycle, EveryWayOutUnwindsTheProgramThreadAndEndsWithStatusZero) {
+    for (const WayOut& way : ways_out) {
+        SCOPED_TRACE(way.name);
+        static ProgramRoutine inner;
+        inner = way.routine;
+        ChildResult result = run_runtime_child([] {
+            UnwindWitness witness;
+            inner();
+        });
+        EXPECT_TRUE(result.exited);
+        EXPECT_EQ(result.status, 0);
+        EXPECT_TRUE(result.reported("unwound"));
+    }
 }
 
 TEST(Lifecycle, StopRequestLeadsToShutdownAndStatusZero) {

@@ -2,7 +2,7 @@
 #include <thread>
 #include "runtime/platform/dialog.h"
 
-#include "runtime/core/lifecycle.h"
+#include "runtime/core/end_program.h"
 #include "runtime/core/runtime_control.h"
 #include "runtime/core/statement.h"
 #include "support/runtime_child.h"

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "runtime/core/emulated_memory.h"
-#include "runtime/core/lifecycle.h"
+#include "runtime/core/end_program.h"
 #include "runtime/core/number_text.h"
 #include "runtime/core/runtime_control.h"
 #include "runtime/core/statement.h"

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "runtime/core/emulated_memory.h"
-#include "runtime/core/lifecycle.h"
+#include "runtime/core/command_line.h"
 #include "runtime/core/runtime_control.h"
 #include "runtime/core/statement.h"
 #include "runtime/core/strings.h"

@@ -19,7 +19,7 @@
 
 #include "game/basic.h"
 #include "game/x_session.h"
-#include "runtime/core/lifecycle.h"
+#include "runtime/lifecycle/lifecycle.h"
 
 enum class WaitKind { tune, mode_change, fullscreen_switch, pause, calibration };
 

@@ -7,7 +7,7 @@
 
 #include "fake_joysticks.h"
 #include "key_reading.h"
-#include "runtime/core/lifecycle.h"
+#include "runtime/core/end_program.h"
 #include "runtime/core/runtime_control.h"
 #include "runtime/core/statement.h"
 #include "runtime/core/strings.h"

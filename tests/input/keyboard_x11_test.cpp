@@ -5,7 +5,7 @@
 #include <string>
 
 #include "key_reading.h"
-#include "runtime/core/lifecycle.h"
+#include "runtime/core/end_program.h"
 #include "runtime/core/statement.h"
 #include "runtime/core/strings.h"
 #include "runtime/input/keyboard.h"

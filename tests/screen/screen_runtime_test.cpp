@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "runtime/core/lifecycle.h"
+#include "runtime/core/end_program.h"
 #include "runtime/core/statement.h"
 #include "runtime/screen/flood_fill.h"
 #include "runtime/screen/read_back.h"

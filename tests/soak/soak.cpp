@@ -28,7 +28,7 @@
 
 #include "game/screens.h"
 #include "runtime/core/emulated_memory.h"
-#include "runtime/core/lifecycle.h"
+#include "runtime/lifecycle/lifecycle.h"
 #include "runtime/screen/fonts.h"
 #include "runtime/sound/sound_table.h"
 #include "support/runtime_child.h"

@@ -9,7 +9,7 @@
 #include <iterator>
 #include <string>
 
-#include "runtime/core/lifecycle.h"
+#include "runtime/core/end_program.h"
 #include "runtime/core/statement.h"
 #include "runtime/sound/play.h"
 #include "runtime/sound/sound_queue.h"

@@ -9,7 +9,8 @@
 #include <utility>
 #include <vector>
 
-#include "runtime/core/lifecycle.h"
+#include "runtime/core/end_program.h"
+#include "runtime/lifecycle/lifecycle.h"
 
 struct ChildResult {
     bool exited = false;       // false: killed by a signal or by the time limit

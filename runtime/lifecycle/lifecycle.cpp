@@ -1,19 +1,23 @@
-#include "runtime/core/lifecycle.h"
+#include "runtime/lifecycle/lifecycle.h"
 
 #include <SDL.h>
 #include <SDL_ttf.h>
 
 #include <algorithm>
+#include <atomic>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 
-#include "runtime/core/emulated_memory.h"
+#include "runtime/core/command_line.h"
+#include "runtime/core/end_program.h"
 #include "runtime/core/events.h"
 #include "runtime/core/runtime_control.h"
 #include "runtime/core/statement.h"
 #include "runtime/core/strings.h"
+#include "runtime/core/threads.h"
+#include "runtime/core/timer.h"
 #include "runtime/input/joystick.h"
 #include "runtime/input/keyboard.h"
 #include "runtime/platform/close_watch.h"
@@ -25,40 +29,47 @@
 #include "runtime/screen/screen_mode.h"
 #include "runtime/sound/sound_queue.h"
 
-std::string command_line_text;
-
 namespace {
 
 ProgramRoutine program_routine = nullptr;
-std::atomic<uint32_t> program_thread_id{0};
-std::atomic<uint32_t> main_thread_id{0};
 SDL_Cursor* runtime_cursor = nullptr;
 std::atomic<uint32_t> loop_iterations{0};
 
 sigjmp_buf arithmetic_fault_landing;
 
-int program_thread_main(void*) {
-    program_thread_id = SDL_ThreadID();
+// The program routine with the arithmetic-fault landing around it; a routine
+// that returns without END or SYSTEM ends the program as SYSTEM does.
+void guarded_program_routine() {
     if (sigsetjmp(arithmetic_fault_landing, 1) != 0) {
         raise_error(11);  // critical: shows "Division by zero" and ends
     }
     set_arithmetic_fault_landing(&arithmetic_fault_landing);
     install_arithmetic_fault_handler();
     program_routine();
-    // A routine that returns without END or SYSTEM ends the program as SYSTEM does.
     system_exit();
 }
 
+int program_thread_main(void*) {
+    set_thread_role(ThreadRole::program);
+    run_program_thread(guarded_program_routine);
+    return 0;
+}
+
+// With a record armed the thread watches the clock every millisecond, which
+// is the resolution ON TIMER has; with none (always, in this game) it has
+// nothing to watch and sleeps between looks, so an idle program costs no
+// processor. A park request is answered within one sleep either way.
 int timer_thread_main(void*) {
-    unsigned pass = 0;
+    set_thread_role(ThreadRole::timer);
     while (control.exit_flag.load() == 0) {
         if (control.timer_thread_park.load() == 1) control.timer_thread_park = 2;
         if (control.timer_thread_park.load() != 0) {
-            sleep_ms(0);
+            sleep_ms(1);
             continue;
         }
-        scan_timers(SDL_GetTicks() * 0.001);
-        sleep_ms(++pass % 4 == 0 ? 1 : 0);
+        bool armed = timers_armed();
+        if (armed) scan_timers(SDL_GetTicks() * 0.001);
+        sleep_ms(armed ? 1 : 10);
     }
     control.stopped_bits.fetch_or(2);
     return 0;
@@ -184,64 +195,11 @@ void drain_events() {
 
 }  // namespace
 
-bool on_program_thread() { return program_thread_id.load() != 0 && SDL_ThreadID() == program_thread_id.load(); }
-bool on_main_thread() { return main_thread_id.load() != 0 && SDL_ThreadID() == main_thread_id.load(); }
-
-std::string join_command_line(int argc, char** argv) {
-    std::string joined;
-    for (int i = 1; i < argc; ++i) {
-        if (i > 1) joined += ' ';
-        joined += argv[i];
-    }
-    return joined;
-}
-
-uint32_t bios_ticks_at(uint32_t now_ticks_ms, uint32_t ticks_base_ms, uint32_t ms_of_day_base) {
-    uint32_t elapsed = (now_ticks_ms - ticks_base_ms + ms_of_day_base) % 86400000u;
-    return static_cast<uint32_t>(elapsed * 0.0182);
-}
-
-// The main thread stores the count while the program thread may read it, so
-// every byte goes through an atomic access; a reader may still see a count
-// half way through a carry, as a program reading the bytes one by one on the
-// original machine could.
-void refresh_bios_tick_count() {
-    uint32_t ticks = bios_ticks_at(SDL_GetTicks(), control.ticks_base.load(), control.ms_of_day_base.load());
-    for (size_t i = 0; i < 3; ++i)
-        std::atomic_ref<uint8_t>(emulated_memory[bios_tick_count_offset + i])
-            .store(static_cast<uint8_t>(ticks >> (8 * i)), std::memory_order_relaxed);
-}
-
-uint32_t read_bios_tick_count() {
-    uint32_t ticks = 0;
-    for (size_t i = 0; i < 3; ++i)
-        ticks |= uint32_t{std::atomic_ref<uint8_t>(emulated_memory[bios_tick_count_offset + i]).load(std::memory_order_relaxed)}
-                 << (8 * i);
-    return ticks;
-}
-
 uint32_t main_loop_iteration_count() { return loop_iterations.load(std::memory_order_relaxed); }
-
-void stop_program_thread() {
-    control.stopped_bits.fetch_or(1);
-    while (control.exit_flag.load() == 0) SDL_Delay(16);
-    SDL_KillThread(control.program_thread.load());
-    for (;;) SDL_Delay(16);
-}
-
-void system_exit() {
-    control.stop_request = 1;
-    stop_program_thread();
-}
-
-void end_process_now() {
-    if (on_main_thread() && control.threads_started.load()) shutdown();
-    std::exit(control.exit_code.load());
-}
 
 int runtime_main(int argc, char** argv, ProgramRoutine routine) {
     program_routine = routine;
-    main_thread_id = SDL_ThreadID();
+    set_thread_role(ThreadRole::main);
     fill_on_key_defaults();
     change_directory(executable_directory());
     screen_start_tables();
@@ -275,6 +233,7 @@ int runtime_main(int argc, char** argv, ProgramRoutine routine) {
         std::fprintf(stderr, "Unable to create thread: %s\n", SDL_GetError());
         return 0;
     }
+    set_shutdown(shutdown);
     control.threads_started = 1;
     main_loop();
 }
