@@ -75,12 +75,25 @@ StringDescriptor* variable_holding(const std::string& text) {
     return v;
 }
 
-// What MID$ itself took from the string storage, per call.
-void count_storage_taken(benchmark::State& state, size_t arena_bytes, uint64_t descriptors) {
-    double calls = static_cast<double>(state.iterations());
-    state.counters["arena_bytes_per_call"] = static_cast<double>(arena_bytes) / calls;
-    state.counters["descriptors_per_call"] = static_cast<double>(descriptors) / calls;
-}
+// What MID$ itself takes from the string storage, summed over the calls.
+struct StorageTaken {
+    size_t arena_bytes = 0;
+    uint64_t descriptors = 0;
+
+    StringDescriptor* mid(StringDescriptor* text) {
+        size_t used = string_storage.arena_used;
+        uint32_t live = string_storage.live_descriptors;
+        StringDescriptor* part = mid_string(text, 401, 200, 1);
+        arena_bytes += string_storage.arena_used - used;
+        descriptors += string_storage.live_descriptors - live;
+        return part;
+    }
+    void report(benchmark::State& state) const {
+        double calls = static_cast<double>(state.iterations());
+        state.counters["arena_bytes_per_call"] = static_cast<double>(arena_bytes) / calls;
+        state.counters["descriptors_per_call"] = static_cast<double>(descriptors) / calls;
+    }
+};
 
 // MID$(v$, 401, 200) of a 1,000-byte variable: a new 200-byte temporary, freed
 // by the statement's clean-up.
@@ -88,19 +101,13 @@ void BM_MidOfVariable1000(benchmark::State& state) {
     clear_emulated_memory();
     strings_start();
     StringDescriptor* text = variable_holding(thousand_bytes());
-    size_t arena_bytes = 0;
-    uint64_t descriptors = 0;
+    StorageTaken taken;
     for (auto _ : state) {
         uint32_t base = current_temp_top();
-        size_t used = string_storage.arena_used;
-        uint32_t live = string_storage.live_descriptors;
-        StringDescriptor* part = mid_string(text, 401, 200, 1);
-        benchmark::DoNotOptimize(part->data[0]);
-        arena_bytes += string_storage.arena_used - used;
-        descriptors += string_storage.live_descriptors - live;
+        benchmark::DoNotOptimize(taken.mid(text)->data[0]);
         release_temporaries(base, 0);
     }
-    count_storage_taken(state, arena_bytes, descriptors);
+    taken.report(state);
 }
 BENCHMARK(BM_MidOfVariable1000);
 
@@ -113,19 +120,13 @@ void BM_MidOfTemporary1000(benchmark::State& state) {
     StringDescriptor* text = new_string(1000, true);
     std::memcpy(text->data, source.data(), 1000);
     uint8_t* whole = text->data;
-    size_t arena_bytes = 0;
-    uint64_t descriptors = 0;
+    StorageTaken taken;
     for (auto _ : state) {
         text->data = whole;
         text->length = 1000;
-        size_t used = string_storage.arena_used;
-        uint32_t live = string_storage.live_descriptors;
-        StringDescriptor* part = mid_string(text, 401, 200, 1);
-        benchmark::DoNotOptimize(part->data[0]);
-        arena_bytes += string_storage.arena_used - used;
-        descriptors += string_storage.live_descriptors - live;
+        benchmark::DoNotOptimize(taken.mid(text)->data[0]);
     }
-    count_storage_taken(state, arena_bytes, descriptors);
+    taken.report(state);
     if (text->data != whole + 400 || text->length != 200) state.SkipWithError("MID$ copied the temporary");
 }
 BENCHMARK(BM_MidOfTemporary1000);
