@@ -260,10 +260,10 @@ void print_at_pixel(int32_t x, int32_t y, const StringDescriptor* text, int32_t 
     const int32_t gh = builtin_glyph_height(m->font);
     // Doubled and outline fonts have no glyph source on pixel screens, as for PRINT.
     if (gh == 0 || !text || y >= m->height || int64_t(y) + gh <= 0) return;
-    for (int32_t i = 0; i < text->length; ++i) {
-        int64_t gx = int64_t(x) + 8 * int64_t(i);
+    // Glyphs wholly left of the image are skipped without a look.
+    for (int64_t i = x < 0 ? -int64_t(x) / 8 : 0; i < text->length; ++i) {
+        int64_t gx = int64_t(x) + 8 * i;
         if (gx >= m->width) break;
-        if (gx + 8 <= 0) continue;
         draw_cell_pixels(*m, glyph_pixels(m->font, text->data[i]), gh, static_cast<int32_t>(gx), y);
     }
 }
