@@ -2,7 +2,8 @@
 // outside the image and always leaves the cursor on the text grid. The
 // input's first bytes choose the mode, colours, draw mode, print area and a
 // starting cursor; the rest is cut into PRINT items, each with or without a
-// line end, mixed with LOCATE, COLOR, CLS and the PRINT comma.
+// line end, mixed with LOCATE, COLOR, CLS, the PRINT comma, VIEW PRINT,
+// WIDTH and printing at a pixel.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -12,6 +13,7 @@
 #include "runtime/core/emulated_memory.h"
 #include "fuzz/screen_fuzz_input.h"
 #include "runtime/core/runtime_control.h"
+#include "runtime/core/strings.h"
 #include "runtime/screen/screen_image.h"
 #include "runtime/screen/screen_mode.h"
 #include "runtime/screen/text_output.h"
@@ -60,8 +62,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             cls_statement(in.next() % 4, in.next(), in.next() % 4);
         } else if (op < 245) {
             print_zone_tab();
-        } else {
+        } else if (op < 250) {
             view_print_statement(in.next16(), in.next16(), in.next() % 4);
+        } else if (op < 252) {
+            width_statement(in.next16(), in.next16(), in.next() % 4);
+        } else {
+            // Printing at any pixel, partly or wholly outside the image.
+            int32_t x = in.next16() * (in.next() % 4 ? 1 : 60000), y = in.next16();
+            std::vector<uint8_t> item(in.next() % 60);
+            for (uint8_t& b : item) b = in.next();
+            StringDescriptor text{};
+            text.data = item.data();
+            text.length = static_cast<int32_t>(item.size());
+            print_at_pixel(x, y, &text, 0, 0);
         }
         control.pending_error = 0;
         ScreenImage& now = *write_image_record();

@@ -1,6 +1,7 @@
 // Byte-driven sequences of string statements against a plain model: any
 // text that reads back wrong, any temporary left after a statement, any
 // descriptor lost, aborts.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -38,7 +39,7 @@ struct Fuzz {
 
     std::pair<StringDescriptor*, std::string> expression(int depth) {
         uint8_t op = in.next();
-        switch (depth > 3 ? op % 5 : op % 7) {
+        switch (depth > 3 ? op % 5 : op % 9) {
         case 0: {
             // Literal bytes straight from the input (program bytes: not copied).
             uint8_t length = in.next() % 16;
@@ -68,6 +69,8 @@ struct Fuzz {
             int v = in.next() % variable_count;
             return {variables[v], expected[v]};
         }
+        case 5:
+        case 6: return cut(expression(depth + 1));
         default: {
             auto left = expression(depth + 1);
             auto right = expression(depth + 1);
@@ -76,11 +79,73 @@ struct Fuzz {
         }
     }
 
+    // LEFT$, RIGHT$, MID$, the trims and the case changes of a value.
+    std::pair<StringDescriptor*, std::string> cut(std::pair<StringDescriptor*, std::string> value) {
+        auto [s, text] = std::move(value);
+        int32_t length = static_cast<int32_t>(text.size());
+        int32_t n = static_cast<int32_t>(in.next()) - 8;
+        int32_t kept = std::clamp(n, 0, length);
+        switch (in.next() % 7) {
+        case 0: return {left_string(s, n), text.substr(0, kept)};
+        case 1: return {right_string(s, n), text.substr(text.size() - kept)};
+        case 2: {
+            int32_t start = static_cast<int32_t>(in.next()) - 8;
+            bool counted = n % 2 != 0;
+            size_t from = static_cast<size_t>(std::clamp(start, 1, length + 1) - 1);
+            std::string rest = text.substr(from);
+            std::string expected = counted ? rest.substr(0, static_cast<size_t>(std::max(n, 0))) : rest;
+            return {mid_string(s, start, n, counted ? 1 : 0), expected};
+        }
+        case 3: {
+            size_t first = text.find_first_not_of(' ');
+            return {ltrim_string(s), first == std::string::npos ? "" : text.substr(first)};
+        }
+        case 4: {
+            size_t last = text.find_last_not_of(' ');
+            return {rtrim_string(s), last == std::string::npos ? "" : text.substr(0, last + 1)};
+        }
+        default: {
+            bool upper = in.next() % 2;
+            std::string changed = text;
+            for (char& c : changed) {
+                if (upper && c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+                if (!upper && c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+            }
+            StringDescriptor* result = upper ? ucase_string(s) : lcase_string(s);
+            check(changed != text || result == s);  // nothing changed: the argument itself
+            return {result, changed};
+        }
+        }
+    }
+
+    // INSTR, ASC, LEN and the comparisons of two values, against the model.
+    void numbers() {
+        auto left = expression(1);
+        auto right = expression(1);
+        const std::string& a = left.second;
+        const std::string& b = right.second;
+        int32_t start = static_cast<int32_t>(in.next()) - 8;
+        size_t from = static_cast<size_t>(std::max(start, 1) - 1);
+        size_t found = from >= a.size() ? std::string::npos : a.find(b, from);
+        check(instr_position(start, left.first, right.first, 1) == (found == std::string::npos ? 0 : int32_t(found) + 1));
+        check(string_length(left.first) == static_cast<int32_t>(a.size()));
+        int order = a < b ? -1 : a > b ? 1 : 0;  // std::string orders chars as unsigned, then by length
+        check(string_less(left.first, right.first) == (order < 0 ? -1 : 0));
+        check(string_greater_equal(left.first, right.first) == (order >= 0 ? -1 : 0));
+        check(string_not_equal(left.first, right.first) == (order != 0 ? -1 : 0));
+        int32_t code = asc_code(left.first, start, 1);
+        bool inside = start >= 1 && start <= static_cast<int32_t>(a.size());
+        check(code == (inside ? static_cast<uint8_t>(a[static_cast<size_t>(start - 1)]) : 0));
+        check((control.pending_error.load() == 5) == !inside);
+        control.pending_error = 0;
+        control.attention_flag = 0;
+    }
+
     void statement() {
         uint32_t base = current_temp_top();
         uint8_t op = in.next();
         int v = in.next() % variable_count;
-        switch (op % 5) {
+        switch (op % 6) {
         case 0:
             free_string(variables[v]);
             variables[v] = new_string(0, false);
@@ -109,6 +174,7 @@ struct Fuzz {
             expected[v] = text;
             break;
         }
+        case 4: numbers(); break;
         default: {
             auto value = expression(0);
             assign_string(variables[v], value.first);

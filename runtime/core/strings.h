@@ -15,8 +15,8 @@
 // end; assigning a temporary to a variable moves its text instead of copying.
 //
 // Program thread only. While an error is pending the value operations
-// (assign, concatenation, CHR$, STRING$, comparisons, COMMAND$) return their
-// neutral result: an empty temporary, the destination unchanged, or 0.
+// (assignment and every string function) return their neutral result: an
+// empty temporary, the destination unchanged, or 0.
 #pragma once
 
 #include <cstddef>
@@ -70,6 +70,48 @@ StringDescriptor* concat_strings(StringDescriptor* left, StringDescriptor* right
 
 // The = comparison: -1 when equal, else 0.
 int32_t string_equal(StringDescriptor* left, StringDescriptor* right);
+
+// <>, <, <=, >, >=: -1 when true, else 0. Bytes compare as unsigned values
+// over the shorter length; when those are equal the shorter string is less.
+int32_t string_not_equal(StringDescriptor* left, StringDescriptor* right);
+int32_t string_less(StringDescriptor* left, StringDescriptor* right);
+int32_t string_less_equal(StringDescriptor* left, StringDescriptor* right);
+int32_t string_greater(StringDescriptor* left, StringDescriptor* right);
+int32_t string_greater_equal(StringDescriptor* left, StringDescriptor* right);
+
+// The cutting functions. A temporary in the arena is cut where it lies and
+// returned itself (nothing copied, nothing allocated); any other argument
+// gives a new temporary, and a temporary argument is freed.
+//
+// | function        | result                                              |
+// |-----------------|-----------------------------------------------------|
+// | LEFT$(s, n)     | the first n bytes, n clamped to 0..length           |
+// | RIGHT$(s, n)    | the last n bytes, n clamped to 0..length            |
+// | MID$(s, p[, n]) | n bytes (all the rest without n) from byte p; p and |
+// |                 | n are clamped to the string, no error               |
+// | LTRIM$, RTRIM$  | leading / trailing spaces (byte 32 only) removed    |
+StringDescriptor* left_string(StringDescriptor* s, int32_t count);
+StringDescriptor* right_string(StringDescriptor* s, int32_t count);
+StringDescriptor* mid_string(StringDescriptor* s, int32_t start, int32_t count, uint32_t passed);  // bit 0: count
+StringDescriptor* ltrim_string(StringDescriptor* s);
+StringDescriptor* rtrim_string(StringDescriptor* s);
+
+// UCASE$, LCASE$: ASCII letters only. When nothing changes the argument
+// itself is returned; a temporary in the arena is changed where it lies.
+StringDescriptor* ucase_string(StringDescriptor* s);
+StringDescriptor* lcase_string(StringDescriptor* s);
+
+// INSTR([start,] haystack, needle), passed bit 0: start. The 1-based position
+// of the first occurrence at or after start (below 1 counts as 1), else 0. An
+// empty needle is found at start when start lies inside a non-empty haystack.
+int32_t instr_position(int32_t start, StringDescriptor* haystack, StringDescriptor* needle, uint32_t passed);
+
+// ASC(s[, position]), passed bit 0: position (default 1). Error 5 for an empty
+// string or a position outside it.
+int32_t asc_code(StringDescriptor* s, int32_t position, uint32_t passed);
+
+// LEN.
+int32_t string_length(StringDescriptor* s);
 
 // CHR$: error 5 and an empty temporary outside 0..255.
 StringDescriptor* chr_string(int32_t code);

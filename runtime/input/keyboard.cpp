@@ -98,27 +98,6 @@ uint8_t scan_of(uint32_t code) {
     return modifier_scan(code);
 }
 
-void queue_scan(uint8_t scan) {
-    ScanQueue& queue = keyboard.scan_queue;
-    if (queue.count > 0 && queue.bytes[queue.count - 1] == scan) return;
-    if (queue.count == scan_queue_size) {
-        std::memmove(queue.bytes, queue.bytes + 1, scan_queue_size - 1);
-        --queue.count;
-    }
-    queue.bytes[queue.count++] = scan;
-}
-
-void push_key_event(int32_t value, int32_t keypad) {
-    KeyEventQueue& queue = keyboard.key_event_queue;
-    constexpr uint32_t mask = key_event_queue_size - 1;
-    if (queue.count == key_event_queue_size) {
-        queue.first = (queue.first + 1) & mask;
-        --queue.count;
-    }
-    queue.entries[(queue.first + queue.count) & mask] = KeyEvent{value, keypad};
-    ++queue.count;
-}
-
 // What the key event queue records for a code: keypad keys as the character
 // or navigation key they stand for.
 void queue_key_event(uint32_t code, bool press) {
@@ -129,7 +108,7 @@ void queue_key_event(uint32_t code, bool press) {
         value = static_cast<int32_t>(code >= key_navigation_first ? entry[key_word_normal] : entry[0]);
         keypad = 1;
     }
-    push_key_event(press ? value : -value, keypad);
+    append_key_event(press ? value : -value, keypad);
 }
 
 // ON KEY: true when a definition took the key (a live handler or a soft key).
@@ -248,9 +227,7 @@ void reset_keyboard_state() {
     keyboard.suppressed_releases.clear();
     keyboard.typing_soft_key = false;
     for (OnKeyDefinition& definition : keyboard.on_key) definition = OnKeyDefinition{};
-    keyboard.key_event_queue.first = 0;
-    keyboard.key_event_queue.count = 0;
-    keyboard.scan_queue = ScanQueue{};
+    reset_key_port();
 }
 
 void fill_on_key_defaults() {
@@ -515,15 +492,4 @@ void sync_lock_keys() {
     follow(locks.caps_lock, key_caps_lock);
     follow(locks.num_lock, key_num_lock);
     if (changed) update_key_flags();
-}
-
-uint8_t read_scan_port() {
-    ScanQueue& queue = keyboard.scan_queue;
-    if (queue.count == 0) return 0;
-    uint8_t first = queue.bytes[0];
-    if (queue.count > 1) {
-        std::memmove(queue.bytes, queue.bytes + 1, static_cast<size_t>(queue.count - 1));
-        --queue.count;
-    }
-    return first;
 }

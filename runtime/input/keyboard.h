@@ -1,6 +1,7 @@
 // Keyboard input: window-system key events to PC key codes, the held-key
-// list, the BIOS keyboard flags, the key event and scan code queues, ON KEY
-// matching and the BIOS keyboard ring (key_buffer.h) that INKEY$ reads.
+// list, the BIOS keyboard flags, ON KEY matching, and what the keys feed: the
+// BIOS keyboard ring (key_buffer.h) that INKEY$ reads, the key event and scan
+// code queues (key_port.h).
 //
 // Key codes, one name space for the held-key list, the translation and the
 // key event queue:
@@ -28,6 +29,7 @@
 
 #include "runtime/core/events.h"
 #include "runtime/input/key_buffer.h"
+#include "runtime/input/key_port.h"
 
 constexpr uint32_t key_symbol_base = 100000;
 constexpr uint32_t key_pause = 100019;
@@ -56,9 +58,6 @@ constexpr uint32_t keyboard_flags1_offset = 0x417;
 constexpr uint32_t keyboard_flags2_offset = 0x418;
 constexpr uint32_t keyboard_flags3_offset = 0x496;
 
-constexpr int key_event_queue_size = 8192;
-constexpr int scan_queue_size = 256;
-
 // Keys held down (and lock states that are on), with the window-system
 // symbol that added each, so that a key-up event finds its code again.
 struct HeldKeys {
@@ -71,25 +70,6 @@ struct HeldKeys {
 struct AltCode {
     int state = 0;
     uint64_t value = 0;
-};
-
-struct KeyEvent {
-    int32_t value;   // positive: press, negative: release
-    int32_t keypad;  // 1 for keypad keys
-};
-
-// Read by the key-hit function of the language; when full the oldest goes.
-struct KeyEventQueue {
-    KeyEvent entries[key_event_queue_size];
-    uint32_t first = 0;
-    uint32_t count = 0;
-};
-
-// The keyboard controller's data port: scan codes, releases + 128.
-// Its first byte starts as 129 (a release of scan 1, Esc).
-struct ScanQueue {
-    uint8_t bytes[scan_queue_size] = {129};
-    int count = 1;
 };
 
 // ON KEY n: the key it matches (and the keypad key that is the same arrow).
@@ -107,8 +87,6 @@ struct KeyboardState {
     std::vector<uint32_t> suppressed_releases;  // codes whose release ON KEY took
     bool typing_soft_key = false;
     OnKeyDefinition on_key[key_trap_count];
-    KeyEventQueue key_event_queue;
-    ScanQueue scan_queue;
 };
 
 extern KeyboardState keyboard;
@@ -143,7 +121,3 @@ bool is_key_held(uint32_t code);
 // Code page 437 code of a Unicode character, or the character with
 // key_not_in_codepage set.
 uint32_t codepage_code(uint32_t unicode);
-
-// Reading the keyboard controller's data port: the oldest scan code, which
-// stays when it is the only one.
-uint8_t read_scan_port();

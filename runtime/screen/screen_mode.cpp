@@ -254,6 +254,50 @@ void set_screen_mode(int32_t mode, int32_t, int32_t active_page, int32_t visual_
     if (handshake) control.presentation_freeze = 0;
 }
 
+namespace {
+
+// WIDTH on a pixel screen: the built-in font whose glyphs divide the image
+// into the wanted grid (all are 8 pixels wide), or 0 when none does.
+uint32_t font_for_grid(const ScreenImage& m, int32_t columns, int32_t rows) {
+    if (columns != m.width / 8) return 0;
+    for (uint32_t font : {16u, 14u, 8u})
+        if (m.height / builtin_glyph_height(font) == rows) return font;
+    return 0;
+}
+
+}  // namespace
+
+void width_statement(int32_t columns, int32_t rows, uint32_t passed) {
+    if (error_pending()) return;
+    ScreenImage* m = write_image_record();
+    bool columns_given = passed & 1, rows_given = passed & 2;
+    if (!m || !(columns_given || rows_given)) return;
+    if (m->text_surface) {
+        if ((columns_given && columns != 40 && columns != 80) ||
+            (rows_given && rows != 25 && rows != 43 && rows != 50))
+            return raise_error(error_illegal_call);
+        // Only what is given is recorded: SCREEN 0 takes the rest from the
+        // grid it replaces. Both given also fix the font (doubled for 40).
+        ScreenModeState& s = screen_mode_state;
+        if (columns_given) s.pending_text_columns = columns;
+        if (rows_given) s.pending_text_rows = rows;
+        if (columns_given && rows_given) s.pending_text_font = font_for_rows(rows) + (columns == 40 ? 1 : 0);
+        set_screen_mode(0, 0, 0, 0, 0, 1);
+        return;
+    }
+    uint32_t font = font_for_grid(*m, columns_given ? columns : text_columns(*m), rows_given ? rows : text_rows(*m));
+    if (font == 0) return raise_error(error_illegal_call);
+    // The pages of a screen share one grid, as a new page takes page 0's font.
+    auto apply = [font](ScreenImage& image) {
+        select_font(font, image);
+        image.wrap_pending = 0;  // the cursor went home
+        publish_cursor(image);
+    };
+    if (!(m->image_flags & image_is_page)) return apply(*m);
+    for (int32_t handle : images.page_table)
+        if (ScreenImage* page = image_record(handle); page && page->valid) apply(*page);
+}
+
 void screen_start_tables() {
     fill_font_tables();
     clear_emulated_memory();

@@ -28,5 +28,21 @@ void screen_start();
 void set_screen_mode(int32_t mode, int32_t color_switch, int32_t active_page, int32_t visual_page,
                      int32_t refresh, uint32_t passed);
 
+// WIDTH columns, rows. Passed mask: bit 0 columns, bit 1 rows.
+//
+// | screen   | accepted                          | effect                          |
+// |----------|-----------------------------------|---------------------------------|
+// | text (0) | columns 40, 80; rows 25, 43, 50   | records the pending grid (and   |
+// |          |                                   | the font when both are given),  |
+// |          |                                   | then rebuilds the text screen   |
+// |          |                                   | with a plain SCREEN 0           |
+// | pixels   | columns = width / 8; rows =       | selects that font on every page |
+// |          | height / 16, 14 or 8              | (cursor home, print area all    |
+// |          |                                   | rows but the last); the picture |
+// |          |                                   | stays                           |
+//
+// Anything else raises error 5 and changes nothing.
+void width_statement(int32_t columns, int32_t rows, uint32_t passed);
+
 // Tests: every image freed, the tables and mode state back to start-up.
 void reset_screen_state();

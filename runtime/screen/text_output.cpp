@@ -11,6 +11,9 @@ TextOutputState text_output_state;
 
 namespace {
 
+constexpr int error_illegal_call = 5;
+constexpr int error_invalid_handle = 258;
+
 // A glyph row of 8 bytes (0 or 255 each) as one word.
 inline uint64_t load8(const uint8_t* p) {
     uint64_t v;
@@ -19,6 +22,12 @@ inline uint64_t load8(const uint8_t* p) {
 }
 
 constexpr uint64_t every_byte = 0x0101010101010101ull;
+
+void store_pixel(ScreenImage& m, int32_t x, int32_t y, uint32_t color) {
+    size_t at = size_t(y) * m.width + x;
+    if (m.bytes_per_pixel == 4) std::memcpy(m.pixels + at * 4, &color, 4);
+    else m.pixels[at] = static_cast<uint8_t>(color & m.color_mask);
+}
 
 void draw_cell_pixels(ScreenImage& m, const uint8_t* glyph, int32_t glyph_height, int32_t x0, int32_t y0) {
     uint32_t fg = m.fg_color, bg = m.bg_color;
@@ -46,7 +55,7 @@ void draw_cell_pixels(ScreenImage& m, const uint8_t* glyph, int32_t glyph_height
             bool set = glyph[r * 8 + c] != 0;
             if (draw_mode == 1 && !set) continue;
             if (draw_mode == 2 && set) continue;
-            put_glyph_pixel(x, y, set ? fg : bg);
+            store_pixel(m, x, y, set ? fg : bg);
         }
     }
 }
@@ -121,12 +130,7 @@ bool put_char(ScreenImage& m, const TextGeometry& g, uint8_t b, bool last_byte, 
 
 }  // namespace
 
-void put_glyph_pixel(int32_t x, int32_t y, uint32_t color) {
-    ScreenImage& m = *write_image_record();
-    size_t at = size_t(y) * m.width + x;
-    if (m.bytes_per_pixel == 4) std::memcpy(m.pixels + at * 4, &color, 4);
-    else m.pixels[at] = static_cast<uint8_t>(color & m.color_mask);
-}
+void put_glyph_pixel(int32_t x, int32_t y, uint32_t color) { store_pixel(*write_image_record(), x, y, color); }
 
 void draw_glyph(uint8_t code) {
     ScreenImage* m = write_image_record();
@@ -177,7 +181,9 @@ void print_bytes(const uint8_t* text, int32_t length, int32_t newline) {
     ScreenImage* m = write_image_record();
     if (!m) return;
     if (length < 0 || !text) length = 0;
-    if (m->wrap_pending) {
+    // An empty item without a line end (PRINT "";) leaves the new line owed:
+    // clearing it would let the next character overwrite the last column.
+    if (m->wrap_pending && (length > 0 || newline)) {
         m->wrap_pending = 0;
         if (length > 0) print_newline();
     }
@@ -242,6 +248,23 @@ void print_zone_tab() {
         int32_t col = m->cursor_col;
         if (col == 1 || m->wrap_pending || col == columns) break;
         if ((col - 1) % 14 == 0 && col <= columns - 13) break;
+    }
+}
+
+void print_at_pixel(int32_t x, int32_t y, const StringDescriptor* text, int32_t image, uint32_t passed) {
+    if (error_pending()) return;
+    if ((passed & 1) && !image_handle_valid(image)) return raise_error(error_invalid_handle);
+    ScreenImage* m = (passed & 1) ? image_record(image) : write_image_record();
+    if (!m || !m->pixels) return;
+    if (m->text_surface) return raise_error(error_illegal_call);
+    const int32_t gh = builtin_glyph_height(m->font);
+    // Doubled and outline fonts have no glyph source on pixel screens, as for PRINT.
+    if (gh == 0 || !text || y >= m->height || int64_t(y) + gh <= 0) return;
+    // Glyphs wholly left of the image are skipped without a look.
+    for (int64_t i = x < 0 ? -int64_t(x) / 8 : 0; i < text->length; ++i) {
+        int64_t gx = int64_t(x) + 8 * i;
+        if (gx >= m->width) break;
+        draw_cell_pixels(*m, glyph_pixels(m->font, text->data[i]), gh, static_cast<int32_t>(gx), y);
     }
 }
 

@@ -1,5 +1,5 @@
 // Text statements on the write image: COLOR, LOCATE, CLS, PRINT and the glyph
-// drawing behind them, VIEW PRINT, CSRLIN and POS.
+// drawing behind them, printing at a pixel, VIEW PRINT, CSRLIN and POS.
 //
 // On a pixel screen a character exists only as the pixels of its glyph
 // (mode 13: 40x25 cells of 8x8; mode 12: 80x30 cells of 8x16); on the text
@@ -54,6 +54,14 @@ void draw_glyph(uint8_t code);
 // Colour AND the colour mask at pixel (x, y) of the write image. The caller
 // keeps (x, y) inside the image.
 void put_glyph_pixel(int32_t x, int32_t y, uint32_t color);
+
+// Printing at a pixel: the bytes of text as glyphs from pixel (x, y) of an
+// image (passed bit 0; else the write image), one every 8 pixels, in the
+// image's font and colours under its text_draw_mode. Every byte is a glyph
+// (no control codes), pixels outside the image are skipped, and the text
+// cursor stays where it is. Error 258 for an image handle that names no
+// image, 5 for a text screen.
+void print_at_pixel(int32_t x, int32_t y, const StringDescriptor* text, int32_t image, uint32_t passed);
 
 // VIEW PRINT top TO bottom (passed mask bit 0 top, bit 1 bottom; both or
 // neither): the rows that PRINT uses and scrolls.

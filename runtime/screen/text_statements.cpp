@@ -65,7 +65,9 @@ namespace {
 void clear_with(ScreenImage& m, int32_t method, uint32_t color) {
     m.cursor_row = m.print_top_row;
     m.cursor_col = 1;
-    // The cursor has left the last column: no new line is owed any more.
+    // The cursor has left the last column: no new line is owed any more (a
+    // wrap still pending would put the first output after CLS on the second
+    // row, and CSRLIN would read 2 right after the cursor went home).
     m.wrap_pending = 0;
     m.draw_angle = 0;
     m.draw_scale = 1.0;

@@ -320,12 +320,8 @@ TEST_F(Keyboard, KeyEventQueueRecordsPressesReleasesAndKeypadKeys) {
     tap(SDLK_KP8, '8');
     up(SDLK_NUMLOCK);
     tap(SDLK_KP8);
-    const KeyEventQueue& queue = keyboard.key_event_queue;
     std::vector<std::pair<int32_t, int32_t>> seen;
-    for (uint32_t i = 0; i < queue.count; ++i) {
-        const KeyEvent& entry = queue.entries[(queue.first + i) % key_event_queue_size];
-        seen.emplace_back(entry.value, entry.keypad);
-    }
+    for (KeyEvent entry; take_key_event(entry);) seen.emplace_back(entry.value, entry.keypad);
     EXPECT_EQ(seen, (std::vector<std::pair<int32_t, int32_t>>{{97, 0},
                                                               {-97, 0},
                                                               {100300, 0},
@@ -334,14 +330,14 @@ TEST_F(Keyboard, KeyEventQueueRecordsPressesReleasesAndKeypadKeys) {
                                                               {-100300, 0},
                                                               {0x4800, 1},
                                                               {-0x4800, 1}}));
-    for (int i = 0; i < key_event_queue_size; ++i) tap(SDLK_b, 'b');
-    EXPECT_EQ(queue.count, static_cast<uint32_t>(key_event_queue_size));
-    EXPECT_EQ(queue.entries[queue.first].value, 98);  // the oldest went first
+    for (uint32_t i = 0; i < key_event_queue_size; ++i) tap(SDLK_b, 'b');
+    EXPECT_EQ(key_port.key_event_queue.count(), key_event_queue_size);
+    EXPECT_EQ(key_hit(), 98);  // the oldest went first
 }
 
 TEST_F(Keyboard, ScanQueueModelsTheControllerPort) {
-    EXPECT_EQ(keyboard.scan_queue.count, 1);
-    EXPECT_EQ(keyboard.scan_queue.bytes[0], 129);
+    EXPECT_EQ(key_port.scan_queue.count(), 1u);
+    EXPECT_EQ(key_port.scan_queue.peek(0), 129);
     tap(SDLK_a, 'a');
     down(SDLK_LSHIFT);
     down(SDLK_LSHIFT);  // the same value twice in a row is queued once
@@ -354,12 +350,12 @@ TEST_F(Keyboard, ScanQueueModelsTheControllerPort) {
 TEST_F(Keyboard, OnKeyHandlerTakesTheKeyAndItsRelease) {
     event_tables.key[11].has_handler = 1;
     event_tables.key[11].state = 1;
-    uint32_t queued = keyboard.key_event_queue.count;
+    uint32_t queued = key_port.key_event_queue.count();
     tap(SDLK_UP);
     EXPECT_EQ(event_tables.key[11].pending, 1);
     EXPECT_EQ(control.attention_flag.load(), 1);
     EXPECT_EQ(read_one(), "");
-    EXPECT_EQ(keyboard.key_event_queue.count, queued);
+    EXPECT_EQ(key_port.key_event_queue.count(), queued);
     event_tables.key[11].state = 0;  // switched off: the key goes through
     tap(SDLK_UP);
     EXPECT_EQ(read_all(), (std::vector<std::string>{extended('H')}));
