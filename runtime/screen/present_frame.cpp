@@ -47,13 +47,22 @@ void draw_frame(const Pixel* pixels, int32_t width, int32_t height, const FrameT
             for (int32_t i = 0; i < n; ++i) out[i] = colour_of(in[i]);
             break;
         case 2:
-            for (int32_t i = 0; i < n; ++i, out += 2) out[0] = out[1] = colour_of(in[i]);
+            for (int32_t i = 0; i < n; ++i) {
+                uint32_t c = colour_of(in[i]);
+                out[2 * i] = c;
+                out[2 * i + 1] = c;
+            }
             break;
         case 3:
-            for (int32_t i = 0; i < n; ++i, out += 3) out[0] = out[1] = out[2] = colour_of(in[i]);
+            for (int32_t i = 0; i < n; ++i) {
+                uint32_t c = colour_of(in[i]);
+                out[3 * i] = c;
+                out[3 * i + 1] = c;
+                out[3 * i + 2] = c;
+            }
             break;
         default:
-            for (int32_t i = 0; i < n; ++i, out += repeat) std::fill_n(out, repeat, colour_of(in[i]));
+            for (int32_t i = 0; i < n; ++i) std::fill_n(out + static_cast<size_t>(i) * repeat, repeat, colour_of(in[i]));
             break;
         }
         repeat_row(row, target.pitch_words, repeat, row_bytes);
