@@ -6,7 +6,8 @@
 // |------------------------------|-------------------------------------|
 // | changed frame, windowed      | memcpy of 320 x 200 x 4 bytes       |
 // | changed frame, full screen   | memcpy of 640 x 400 x 4 bytes       |
-// | unchanged frame              | memcmp of 320 x 200 bytes           |
+// | changed frame, window x 3    | memcpy of 960 x 600 x 4 bytes       |
+// | unchanged frame (also x 3)   | memcmp of 320 x 200 bytes           |
 //
 // The changed frames differ in their last pixel, so the comparison runs over
 // the whole screen before the conversion.
@@ -22,13 +23,15 @@
 #include "runtime/screen/present.h"
 #include "runtime/screen/screen_image.h"
 #include "runtime/screen/screen_mode.h"
+#include "runtime/screen/window_scale.h"
 
 namespace {
 
 constexpr size_t mode13_pixel_count = 320 * 200;
 
-// A mode-13 screen with a pattern, presented once in the wanted state.
-bool prepare(int32_t fullscreen) {
+// A mode-13 screen with a pattern, presented once in the wanted state, in a
+// window scaled window_repeat times.
+bool prepare(int32_t fullscreen, int32_t window_repeat = 1) {
     static bool started = false;
     if (!started) {
         setenv("SDL_VIDEODRIVER", "dummy", 0);
@@ -37,6 +40,8 @@ bool prepare(int32_t fullscreen) {
     }
     reset_runtime_control();
     reset_presentation();
+    reset_window_scale();
+    window_scale.requested = window_repeat;  // the dummy driver tells no desktop size: as asked
     control.autodisplay = 0;  // present_display runs here, not on a main loop
     screen_start_tables();
     screen_start();
@@ -46,11 +51,12 @@ bool prepare(int32_t fullscreen) {
     present_display();
     if (fullscreen) set_fullscreen(2);
     present_display();
-    return presentation.window_surface != nullptr && presentation.fullscreen_state.load() == fullscreen;
+    return presentation.window_surface != nullptr && presentation.fullscreen_state.load() == fullscreen &&
+           (fullscreen || presentation.window_width == 320 * window_repeat);
 }
 
-void changed_frames(benchmark::State& state, int32_t fullscreen) {
-    if (!prepare(fullscreen)) {
+void changed_frames(benchmark::State& state, int32_t fullscreen, int32_t window_repeat = 1) {
+    if (!prepare(fullscreen, window_repeat)) {
         state.SkipWithError("no video surface");
         return;
     }
@@ -70,8 +76,11 @@ BENCHMARK(BM_PresentChangedFrameWindowed);
 void BM_PresentChangedFrameFullScreen(benchmark::State& state) { changed_frames(state, 1); }
 BENCHMARK(BM_PresentChangedFrameFullScreen);
 
-void BM_PresentUnchangedFrame(benchmark::State& state) {
-    if (!prepare(0)) {
+void BM_PresentChangedFrameScaled(benchmark::State& state) { changed_frames(state, 0, 3); }
+BENCHMARK(BM_PresentChangedFrameScaled);
+
+void unchanged_frames(benchmark::State& state, int32_t window_repeat) {
+    if (!prepare(0, window_repeat)) {
         state.SkipWithError("no video surface");
         return;
     }
@@ -79,7 +88,12 @@ void BM_PresentUnchangedFrame(benchmark::State& state) {
     for (auto _ : state) present_display();
     if (presentation.surface_updates.load() != updates) state.SkipWithError("an unchanged frame was drawn");
 }
+
+void BM_PresentUnchangedFrame(benchmark::State& state) { unchanged_frames(state, 1); }
 BENCHMARK(BM_PresentUnchangedFrame);
+
+void BM_PresentUnchangedFrameScaled(benchmark::State& state) { unchanged_frames(state, 3); }
+BENCHMARK(BM_PresentUnchangedFrameScaled);
 
 void BM_MemcpyBytes(benchmark::State& state) {
     size_t bytes = static_cast<size_t>(state.range(0));
@@ -90,7 +104,7 @@ void BM_MemcpyBytes(benchmark::State& state) {
         benchmark::ClobberMemory();
     }
 }
-BENCHMARK(BM_MemcpyBytes)->Arg(320 * 200 * 4)->Arg(640 * 400 * 4);
+BENCHMARK(BM_MemcpyBytes)->Arg(320 * 200 * 4)->Arg(640 * 400 * 4)->Arg(960 * 600 * 4);
 
 void BM_MemcmpPixels(benchmark::State& state) {
     std::vector<uint8_t> a(mode13_pixel_count, 3), b(mode13_pixel_count, 3);

@@ -29,7 +29,7 @@ void frames(Reader& in) {
     int32_t width = in.number(700) + 1, height = in.number(500) + 1;
     int32_t target_width = in.number(1100) + 1, target_height = in.number(800) + 1;
     int32_t pitch = target_width + in.number(8);
-    int32_t ox = in.signed_number(1200), oy = in.signed_number(900), repeat = static_cast<int32_t>(in.byte() % 3);
+    int32_t ox = in.signed_number(1200), oy = in.signed_number(900), repeat = static_cast<int32_t>(in.byte() % 10);  // 0 to 9: a scaled window's factors too
     std::vector<uint8_t> pixels(static_cast<size_t>(width) * height);
     for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<uint8_t>(in.byte() + i);
     uint32_t palette[256];
@@ -60,7 +60,7 @@ void text(Reader& in) {
     TextFrameState state;
     FrameTarget frame{target.data(), target_width, target_height, target_width};
     int32_t counter = static_cast<int32_t>(in.byte());
-    draw_text_frame(state, view, glyphs, true, counter, frame, in.signed_number(50), in.signed_number(50), 1 + (in.byte() & 1));
+    draw_text_frame(state, view, glyphs, true, counter, frame, in.signed_number(50), in.signed_number(50), 1 + static_cast<int32_t>(in.byte() % 8));
     cells[0] ^= 1;
     draw_text_frame(state, view, glyphs, false, counter + 4, frame, 0, 0, 1);
 }
@@ -72,9 +72,11 @@ void dialog(Reader& in, const uint8_t* data, size_t size) {
     std::string text(reinterpret_cast<const char*>(data) + split, size - split);
     caption = caption.substr(0, caption.find('\0'));
     text = text.substr(0, text.find('\0'));
-    DialogLayout layout = layout_dialog(caption.c_str(), text.c_str(), in.byte() & 1 ? DialogButtons::ok : DialogButtons::yes_no, width, height);
+    int32_t scale = 1 + static_cast<int32_t>(in.byte() % 8);
+    DialogLayout layout = layout_dialog(caption.c_str(), text.c_str(), in.byte() & 1 ? DialogButtons::ok : DialogButtons::yes_no,
+                                        width / scale, height / scale);
     std::vector<uint32_t> target(static_cast<size_t>(width) * height);
-    draw_dialog(layout, font8x16, {target.data(), width, height, width});
+    draw_dialog(layout, font8x16, {target.data(), width, height, width}, scale);
 }
 
 }  // namespace

@@ -18,37 +18,38 @@ constexpr int32_t min_text_columns = 8;
 
 int32_t text_width(const std::string& s) { return static_cast<int32_t>(s.size()) * dialog_glyph_width; }
 
-void fill_rect(const FrameTarget& target, const DialogRect& rect, uint32_t colour) {
-    int32_t x0 = std::max(rect.x, 0), y0 = std::max(rect.y, 0);
-    int32_t x1 = std::min(rect.x + rect.width, target.width), y1 = std::min(rect.y + rect.height, target.height);
-    for (int32_t y = y0; y < y1; ++y) std::fill_n(target.pixels + static_cast<size_t>(y) * target.pitch_words + x0, std::max(0, x1 - x0), colour);
-}
+// Draws in the layout's units, each one a scale x scale block of the target.
+struct Painter {
+    const FrameTarget& target;
+    int32_t scale;
 
-void outline_rect(const FrameTarget& target, const DialogRect& r, uint32_t colour) {
-    fill_rect(target, {r.x, r.y, r.width, 1}, colour);
-    fill_rect(target, {r.x, r.y + r.height - 1, r.width, 1}, colour);
-    fill_rect(target, {r.x, r.y, 1, r.height}, colour);
-    fill_rect(target, {r.x + r.width - 1, r.y, 1, r.height}, colour);
-}
-
-// Text of glyphs drawn with only their set pixels, cut at max_x.
-void draw_text(const FrameTarget& target, const uint8_t* glyphs, const std::string& s, int32_t x, int32_t y,
-               int32_t max_x, uint32_t colour) {
-    for (unsigned char c : s) {
-        if (x + dialog_glyph_width > max_x) return;
-        const uint8_t* glyph = glyphs + static_cast<size_t>(c) * dialog_glyph_width * dialog_glyph_height;
-        for (int32_t gy = 0; gy < dialog_glyph_height; ++gy) {
-            int32_t ty = y + gy;
-            if (ty < 0 || ty >= target.height) continue;
-            for (int32_t gx = 0; gx < dialog_glyph_width; ++gx) {
-                int32_t tx = x + gx;
-                if (tx >= 0 && tx < target.width && glyph[gy * dialog_glyph_width + gx] != 0)
-                    target.pixels[static_cast<size_t>(ty) * target.pitch_words + tx] = colour;
-            }
-        }
-        x += dialog_glyph_width;
+    void fill(const DialogRect& rect, uint32_t colour) const {
+        int32_t x0 = std::max(rect.x * scale, 0), y0 = std::max(rect.y * scale, 0);
+        int32_t x1 = std::min((rect.x + rect.width) * scale, target.width);
+        int32_t y1 = std::min((rect.y + rect.height) * scale, target.height);
+        for (int32_t y = y0; y < y1; ++y)
+            std::fill_n(target.pixels + static_cast<size_t>(y) * target.pitch_words + x0, std::max(0, x1 - x0), colour);
     }
-}
+
+    void outline(const DialogRect& r, uint32_t colour) const {
+        fill({r.x, r.y, r.width, 1}, colour);
+        fill({r.x, r.y + r.height - 1, r.width, 1}, colour);
+        fill({r.x, r.y, 1, r.height}, colour);
+        fill({r.x + r.width - 1, r.y, 1, r.height}, colour);
+    }
+
+    // Text of glyphs drawn with only their set pixels, cut at max_x.
+    void text(const uint8_t* glyphs, const std::string& s, int32_t x, int32_t y, int32_t max_x, uint32_t colour) const {
+        for (unsigned char c : s) {
+            if (x + dialog_glyph_width > max_x) return;
+            const uint8_t* glyph = glyphs + static_cast<size_t>(c) * dialog_glyph_width * dialog_glyph_height;
+            for (int32_t gy = 0; gy < dialog_glyph_height; ++gy)
+                for (int32_t gx = 0; gx < dialog_glyph_width; ++gx)
+                    if (glyph[gy * dialog_glyph_width + gx] != 0) fill({x + gx, y + gy, 1, 1}, colour);
+            x += dialog_glyph_width;
+        }
+    }
+};
 
 }  // namespace
 
@@ -117,23 +118,24 @@ DialogLayout layout_dialog(const char* caption, const char* text, DialogButtons 
     return layout;
 }
 
-void draw_dialog(const DialogLayout& layout, const uint8_t* glyphs8x16, const FrameTarget& target) {
+void draw_dialog(const DialogLayout& layout, const uint8_t* glyphs8x16, const FrameTarget& target, int32_t scale) {
     if (!glyphs8x16 || !target.pixels || target.width <= 0 || target.height <= 0) return;
+    const Painter painter{target, std::max(scale, 1)};
     const DialogRect& box = layout.box;
-    fill_rect(target, box, light_grey);
-    outline_rect(target, box, white);
-    outline_rect(target, {box.x + 1, box.y + 1, box.width - 2, box.height - 2}, black);
-    fill_rect(target, layout.title_bar, title_blue);
+    painter.fill(box, light_grey);
+    painter.outline(box, white);
+    painter.outline({box.x + 1, box.y + 1, box.width - 2, box.height - 2}, black);
+    painter.fill(layout.title_bar, title_blue);
     int32_t right = box.x + box.width - frame_px;
-    draw_text(target, glyphs8x16, layout.caption, layout.title_bar.x + padding_px, layout.title_bar.y + 2, right, white);
+    painter.text(glyphs8x16, layout.caption, layout.title_bar.x + padding_px, layout.title_bar.y + 2, right, white);
     int32_t y = layout.text_y;
     for (const std::string& line : layout.lines) {
-        draw_text(target, glyphs8x16, line, layout.text_x, y, right, black);
+        painter.text(glyphs8x16, line, layout.text_x, y, right, black);
         y += dialog_glyph_height;
     }
     for (const DialogButtonView& button : layout.buttons) {
-        fill_rect(target, button.rect, white);
-        outline_rect(target, button.rect, black);
-        draw_text(target, glyphs8x16, button.label, button.rect.x + padding_px, button.rect.y + 3, button.rect.x + button.rect.width, black);
+        painter.fill(button.rect, white);
+        painter.outline(button.rect, black);
+        painter.text(glyphs8x16, button.label, button.rect.x + padding_px, button.rect.y + 3, button.rect.x + button.rect.width, black);
     }
 }

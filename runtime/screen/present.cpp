@@ -13,6 +13,7 @@
 #include "runtime/screen/fonts.h"
 #include "runtime/screen/palettes.h"
 #include "runtime/screen/screen_image.h"
+#include "runtime/screen/window_scale.h"
 
 std::atomic<int32_t> alt_enter_count{0};
 PresentationState presentation;
@@ -95,7 +96,8 @@ bool set_video_mode(const FrameLayout& wanted, int32_t image_width, int32_t imag
     if (!surface && state != fullscreen_windowed) {
         presentation.fullscreen_state = fullscreen_windowed;
         show_pointer(true);
-        layout = frame_layout(image_width, image_height, fullscreen_windowed, modes, choice);
+        layout = frame_layout(image_width, image_height, fullscreen_windowed, modes, choice,
+                              windowed_repeat(window_scale, image_width, image_height));
         surface = SDL_SetVideoMode(layout.surface_width, layout.surface_height, 32, 0);
     }
     ++presentation.video_mode_sets;
@@ -209,17 +211,20 @@ const uint8_t* dialog_glyphs() {
     return font8x16;
 }
 
-// The dialog over whatever the frame holds; its buttons become clickable
+// The dialog over whatever the frame holds, as large as the window's picture
+// is scaled (full screen: one pixel a unit); its buttons become clickable
 // where they were drawn.
 void draw_open_dialog(const FrameTarget& target) {
-    DialogLayout layout = layout_dialog(dialog_state.caption, dialog_state.text, dialog_state.buttons, target.width,
-                                        target.height);
-    draw_dialog(layout, dialog_glyphs(), target);
+    int32_t scale = presentation.fullscreen_state.load() == fullscreen_windowed ? std::max(presentation.repeat_x, 1) : 1;
+    DialogLayout layout = layout_dialog(dialog_state.caption, dialog_state.text, dialog_state.buttons, target.width / scale,
+                                        target.height / scale);
+    draw_dialog(layout, dialog_glyphs(), target, scale);
     DialogClickArea areas[2];
     int count = 0;
     for (const DialogButtonView& button : layout.buttons) {
         if (count == 2) break;
-        areas[count++] = {button.rect.x, button.rect.y, button.rect.width, button.rect.height, button.answer};
+        const DialogRect& r = button.rect;
+        areas[count++] = {r.x * scale, r.y * scale, r.width * scale, r.height * scale, button.answer};
     }
     set_dialog_click_areas(areas, count);
 }
@@ -237,10 +242,10 @@ bool dialog_changed() {
 
 // No image to show (none yet, or SCREEN is rebuilding the pages) while a
 // dialog waits: the dialog alone on black, in the window there is or in one
-// of the size of the text screen.
+// of the size of the text screen (scaled as that screen would be).
 void present_dialog_alone() {
     if (!presentation.window_surface) {
-        FrameLayout layout{640, 400, 0, 0, 1};
+        FrameLayout layout = frame_layout(640, 400, fullscreen_windowed, {}, {}, windowed_repeat(window_scale, 640, 400));
         if (!set_video_mode(layout, 640, 400, {}, {})) return;
     }
     dialog_changed();
@@ -310,6 +315,13 @@ void reset_presentation() {
 }
 
 void query_fullscreen_modes() {
+    // Before the first video mode SDL reports the desktop's own size; after
+    // it, the window's (SDL 1.2.15).
+    if (presentation.video_mode_sets.load() == 0) {
+        const SDL_VideoInfo* info = SDL_GetVideoInfo();
+        window_scale.desktop_width = info ? info->current_w : 0;
+        window_scale.desktop_height = info ? info->current_h : 0;
+    }
     presentation.fullscreen_modes.clear();
     SDL_Rect** modes = SDL_ListModes(nullptr, SDL_FULLSCREEN | SDL_HWSURFACE);
     // A null list means no modes; -1 means any size, which gives no size to choose.
@@ -332,7 +344,8 @@ void present_display() {
     const std::vector<ModeSize>& modes = presentation.fullscreen_modes;
     ModeChoice choice = choose_fullscreen_modes(modes, view.width, view.height);
     bool changed = apply_fullscreen_change(choice);
-    FrameLayout layout = frame_layout(view.width, view.height, presentation.fullscreen_state.load(), modes, choice);
+    FrameLayout layout = frame_layout(view.width, view.height, presentation.fullscreen_state.load(), modes, choice,
+                                      windowed_repeat(window_scale, view.width, view.height));
     presentation.offset_x = layout.offset_x;
     presentation.offset_y = layout.offset_y;
     presentation.repeat_x = presentation.repeat_y = layout.repeat;

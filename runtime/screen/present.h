@@ -9,9 +9,11 @@
 //
 // | fullscreen_state | surface                      | picture               |
 // |------------------|------------------------------|-----------------------|
-// | 0 windowed       | the image's size             | 1 x 1 at (0, 0)       |
+// | 0 windowed       | the image's size times n     | n x n at (0, 0)       |
 // | 1 best fit       | best_any mode, full screen   | 2 x 2 when <= 512x384,|
 // | 2 4:3            | best_43 mode, full screen    | centred               |
+//
+// n is 1 unless the program was started with a window scale (window_scale.h).
 #pragma once
 
 #include <atomic>
@@ -58,7 +60,8 @@ extern PresentationState presentation;
 // Tests: everything back to start (the window surface is forgotten, not freed).
 void reset_presentation();
 
-// Start-up: the sizes of the window system's full-screen modes.
+// Start-up: the sizes of the window system's full-screen modes, and the
+// desktop's size for the window scale (taken only before the first video mode).
 void query_fullscreen_modes();
 
 // Shows the display image (and the open dialog over it).

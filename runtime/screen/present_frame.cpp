@@ -19,13 +19,19 @@ bool usable(const FrameTarget& target) {
     return target.pixels && target.width > 0 && target.height > 0 && target.pitch_words >= target.width;
 }
 
-// Both image kinds share the clipping and row doubling; only the way a source
-// pixel becomes a colour differs.
+// Copies the target row just written to the repeat - 1 rows below it.
+void repeat_row(uint32_t* row, int32_t pitch_words, int32_t repeat, size_t row_bytes) {
+    for (int32_t k = 1; k < repeat; ++k) std::memcpy(row + static_cast<size_t>(k) * pitch_words, row, row_bytes);
+}
+
+// Both image kinds share the clipping and the row repetition; only the way a
+// source pixel becomes a colour differs. The common factors get loops of
+// their own, which the compiler unrolls.
 template <typename Pixel, typename ColourOf>
 void draw_frame(const Pixel* pixels, int32_t width, int32_t height, const FrameTarget& target, int32_t offset_x,
                 int32_t offset_y, int32_t repeat, ColourOf colour_of) {
     if (!pixels || width <= 0 || height <= 0 || !usable(target)) return;
-    repeat = repeat == 2 ? 2 : 1;
+    repeat = std::max(repeat, 1);
     int32_t x0, x1, y0, y1;
     visible_span(width, offset_x, repeat, target.width, &x0, &x1);
     visible_span(height, offset_y, repeat, target.height, &y0, &y1);
@@ -36,16 +42,30 @@ void draw_frame(const Pixel* pixels, int32_t width, int32_t height, const FrameT
         uint32_t* row = target.pixels + static_cast<size_t>(offset_y + y * repeat) * target.pitch_words + offset_x + x0 * repeat;
         uint32_t* out = row;
         int32_t n = x1 - x0;
-        if (repeat == 1) {
+        switch (repeat) {
+        case 1:
             for (int32_t i = 0; i < n; ++i) out[i] = colour_of(in[i]);
-        } else {
+            break;
+        case 2:
             for (int32_t i = 0; i < n; ++i) {
                 uint32_t c = colour_of(in[i]);
                 out[2 * i] = c;
                 out[2 * i + 1] = c;
             }
-            std::memcpy(row + target.pitch_words, row, row_bytes);
+            break;
+        case 3:
+            for (int32_t i = 0; i < n; ++i) {
+                uint32_t c = colour_of(in[i]);
+                out[3 * i] = c;
+                out[3 * i + 1] = c;
+                out[3 * i + 2] = c;
+            }
+            break;
+        default:
+            for (int32_t i = 0; i < n; ++i) std::fill_n(out + static_cast<size_t>(i) * repeat, repeat, colour_of(in[i]));
+            break;
         }
+        repeat_row(row, target.pitch_words, repeat, row_bytes);
     }
 }
 
@@ -172,10 +192,12 @@ int32_t wanted_fullscreen_state(int32_t how) {
 }
 
 FrameLayout frame_layout(int32_t image_width, int32_t image_height, int32_t state, const std::vector<ModeSize>& modes,
-                         const ModeChoice& choice) {
-    FrameLayout layout{image_width, image_height, 0, 0, 1};
+                         const ModeChoice& choice, int32_t window_repeat) {
+    window_repeat = std::max(window_repeat, 1);
+    FrameLayout layout{image_width * window_repeat, image_height * window_repeat, 0, 0, window_repeat};
     int32_t index = state == fullscreen_best_fit ? choice.best_any : state == fullscreen_four_three ? choice.best_43 : -1;
     if (index < 0 || index >= static_cast<int32_t>(modes.size())) return layout;
+    layout.repeat = 1;
     int32_t shown_width = image_width, shown_height = image_height;
     if (image_width <= 512 && image_height <= 384) {
         shown_width *= 2;

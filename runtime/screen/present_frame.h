@@ -1,5 +1,5 @@
 // The presentation's decisions and pixel work over plain buffers: converting
-// indexed pixels through a palette into 32-bit words (with 2 x 2 repetition
+// indexed pixels through a palette into 32-bit words (with N x N repetition
 // and an offset), choosing the full-screen modes, deciding the full-screen
 // state, and shaping the text cursor. Nothing here touches the window system,
 // so tests and benchmarks run it on ordinary memory.
@@ -23,8 +23,8 @@ struct FrameTarget {
 void fill_frame(const FrameTarget& target, uint32_t colour);
 
 // Draws a width x height image of one byte per pixel at (offset_x, offset_y),
-// each pixel repeat x repeat words (repeat 1 or 2), looking each byte up in a
-// 256-entry colour table. Pixels whose block would leave the target are cut.
+// each pixel repeat x repeat words (exact replication, no smoothing), looking
+// each byte up in a 256-entry colour table. Pixels whose block would leave the target are cut.
 void draw_indexed_frame(const uint8_t* pixels, int32_t width, int32_t height, const uint32_t* colours,
                         const FrameTarget& target, int32_t offset_x, int32_t offset_y, int32_t repeat);
 
@@ -97,10 +97,11 @@ struct FrameLayout {
     int32_t repeat = 1;
 };
 
-// Windowed: the surface is the image. Full screen: the mode's size, the image
-// doubled when at most 512 x 384, centred.
+// Windowed: the surface is the image repeated window_repeat times each way
+// (1: the image's own size). Full screen: the mode's size, the image doubled
+// when at most 512 x 384, centred.
 FrameLayout frame_layout(int32_t image_width, int32_t image_height, int32_t state, const std::vector<ModeSize>& modes,
-                         const ModeChoice& choice);
+                         const ModeChoice& choice, int32_t window_repeat);
 
 // The rows of a text cell that the cursor covers, from LOCATE's start and stop
 // lines; empty (first > last) when there is no cursor line in the cell.

@@ -46,7 +46,7 @@ int32_t draw_text_frame(TextFrameState& state, const TextView& view, const TextG
                         int32_t repeat) {
     if (!view.cells || !view.palette || view.columns <= 0 || view.rows <= 0 || glyphs.height <= 0) return 0;
     if (!target.pixels || target.width <= 0 || target.height <= 0) return 0;
-    repeat = repeat == 2 ? 2 : 1;
+    repeat = std::max(repeat, 1);
     size_t cell_bytes = static_cast<size_t>(view.columns) * view.rows * 2;
     if (state.last_cells.size() != cell_bytes) {
         state.last_cells.assign(cell_bytes, 0);

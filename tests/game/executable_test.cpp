@@ -218,3 +218,19 @@ TEST(Executable, PracticeKeysSevenToNineDrawTheirLevels) {
     START_GAME(session);
     check_levels(session, 7, 9);
 }
+
+// The options are answered before SDL starts: without a display (the game
+// itself ends with status 100), --help and a refused option still end with
+// their own status.
+TEST(Executable, OptionsAreAnsweredBeforeSdlStarts) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"--help", "Usage: tommy-zappo [--scale N|auto]"},
+        {"words --scale 9", "status 2"},
+        {"--scale 3 words", "status 100"},
+    };
+    for (const auto& [args, output] : cases) {
+        std::string out = run_output("env -u DISPLAY SDL_VIDEODRIVER=x11 " + game_executable() + " " + args +
+                                     " 2>/dev/null; echo \"status $?\"");
+        EXPECT_TRUE(out.starts_with(output) && out.ends_with(args == "--help" ? "status 0\n" : "\n")) << args << ": " << out;
+    }
+}

@@ -57,19 +57,25 @@ TEST(IndexedFrame, EveryPixelGoesThroughThePalette) {
     EXPECT_TRUE(target.outside_untouched());
 }
 
-TEST(IndexedFrame, DoubledPixelsFillTwoByTwoBlocksAtTheOffset) {
+TEST(IndexedFrame, RepeatedPixelsFillSquareBlocksAtTheOffset) {
     std::vector<uint32_t> palette = ramp_palette();
     std::vector<uint8_t> pixels = pattern(320, 200);
-    GuardedTarget target(1024, 768);
-    fill_frame(target.frame(), 0);
-    draw_indexed_frame(pixels.data(), 320, 200, palette.data(), target.frame(), 192, 184, 2);
-    for (int32_t y = 0; y < 768; ++y)
-        for (int32_t x = 0; x < 1024; ++x) {
-            bool inside = x >= 192 && x < 192 + 640 && y >= 184 && y < 184 + 400;
-            uint32_t expected = inside ? palette[pixels[((y - 184) / 2) * 320 + (x - 192) / 2]] : 0;
-            ASSERT_EQ(target.at(x, y), expected) << x << "," << y;
-        }
-    EXPECT_TRUE(target.outside_untouched());
+    struct Case {
+        int32_t repeat, ox, oy;
+    };
+    // Full screen's doubling, a scaled window, and a factor without a loop of its own.
+    for (Case c : {Case{2, 192, 184}, Case{3, 0, 0}, Case{5, 7, 3}}) {
+        GuardedTarget target(320 * c.repeat + 2 * c.ox, 200 * c.repeat + 2 * c.oy);
+        fill_frame(target.frame(), 0);
+        draw_indexed_frame(pixels.data(), 320, 200, palette.data(), target.frame(), c.ox, c.oy, c.repeat);
+        for (int32_t y = 0; y < target.height; ++y)
+            for (int32_t x = 0; x < target.width; ++x) {
+                bool inside = x >= c.ox && x < c.ox + 320 * c.repeat && y >= c.oy && y < c.oy + 200 * c.repeat;
+                uint32_t expected = inside ? palette[pixels[((y - c.oy) / c.repeat) * 320 + (x - c.ox) / c.repeat]] : 0;
+                ASSERT_EQ(target.at(x, y), expected) << "repeat " << c.repeat << " at " << x << "," << y;
+            }
+        EXPECT_TRUE(target.outside_untouched()) << c.repeat;
+    }
 }
 
 TEST(IndexedFrame, ImageLargerThanTheTargetIsCutAtItsEdges) {
@@ -257,27 +263,33 @@ TEST(FullscreenDecision, ArgumentMapping) {
     EXPECT_EQ(wanted_fullscreen_state(-1), -1);
 }
 
-TEST(Layout, WindowedIsTheImageAndFullScreenCentresTheDoubledImage) {
+TEST(Layout, WindowedIsTheImageTimesItsScaleAndFullScreenCentresTheDoubledImage) {
     std::vector<ModeSize> modes{{1024, 768}, {640, 480}};
     ModeChoice choice = choose_fullscreen_modes(modes, 320, 200);
-    FrameLayout windowed = frame_layout(320, 200, 0, modes, choice);
+    FrameLayout windowed = frame_layout(320, 200, 0, modes, choice, 1);
     EXPECT_EQ(windowed.surface_width, 320);
     EXPECT_EQ(windowed.surface_height, 200);
     EXPECT_EQ(windowed.repeat, 1);
-    FrameLayout full = frame_layout(320, 200, 1, modes, choice);
+    FrameLayout full = frame_layout(320, 200, 1, modes, choice, 3);
     EXPECT_EQ(full.surface_width, 640);
     EXPECT_EQ(full.surface_height, 480);
     EXPECT_EQ(full.offset_x, 0);
     EXPECT_EQ(full.offset_y, 40);  // 40 black rows above and below
     EXPECT_EQ(full.repeat, 2);
     choice = choose_fullscreen_modes(modes, 640, 480);
-    FrameLayout mode12 = frame_layout(640, 480, 1, modes, choice);
+    FrameLayout mode12 = frame_layout(640, 480, 1, modes, choice, 1);
     EXPECT_EQ(mode12.surface_width, 640);
     EXPECT_EQ(mode12.offset_y, 0);
     EXPECT_EQ(mode12.repeat, 1);
-    FrameLayout text = frame_layout(640, 400, 0, modes, choice);
+    FrameLayout text = frame_layout(640, 400, 0, modes, choice, 1);
     EXPECT_EQ(text.surface_width, 640);
     EXPECT_EQ(text.surface_height, 400);
+    // A scaled window: the image n times each way; full screen ignores it (above).
+    FrameLayout scaled = frame_layout(320, 200, 0, modes, choose_fullscreen_modes(modes, 320, 200), 3);
+    EXPECT_EQ(scaled.surface_width, 960);
+    EXPECT_EQ(scaled.surface_height, 600);
+    EXPECT_EQ(scaled.offset_x, 0);
+    EXPECT_EQ(scaled.repeat, 3);
 }
 
 TEST(Cursor, ShapesFromStartAndStopLines) {

@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -24,6 +25,7 @@
 #include "runtime/screen/present.h"
 #include "runtime/screen/screen_image.h"
 #include "runtime/screen/screen_mode.h"
+#include "runtime/screen/window_scale.h"
 #include "game/x_session.h"
 #include "screen/present_helpers.h"
 #include "support/runtime_child.h"
@@ -66,21 +68,18 @@ struct Shot {
     }
 };
 
-// A screenshot of the window (or of the whole screen) as it is on the X server.
+// A screenshot of the window (or of the whole screen) as it is on the X
+// server, read with XGetImage.
 Shot screenshot(const std::string& which) {
     Shot shot;
-    std::string command = "import -window " + which + " -depth 8 ppm:- 2>/dev/null";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return shot;
-    int maxval = 0;
-    if (std::fscanf(pipe, "P6 %d %d %d", &shot.width, &shot.height, &maxval) == 3 && maxval == 255) {
-        std::fgetc(pipe);
-        shot.rgb.resize(static_cast<size_t>(shot.width) * shot.height * 3);
-        if (std::fread(shot.rgb.data(), 1, shot.rgb.size(), pipe) != shot.rgb.size()) shot = Shot{};
-    } else {
-        shot = Shot{};
-    }
-    pclose(pipe);
+    const char* display = std::getenv("DISPLAY");
+    std::string ppm = capture_ppm(display ? display : "", which);
+    int maxval = 0, consumed = 0;
+    if (std::sscanf(ppm.c_str(), "P6 %d %d %d%n", &shot.width, &shot.height, &maxval, &consumed) != 3 || maxval != 255)
+        return Shot{};
+    size_t base = static_cast<size_t>(consumed) + 1;
+    shot.rgb.assign(ppm.begin() + std::min(base, ppm.size()), ppm.end());
+    if (shot.rgb.size() != static_cast<size_t>(shot.width) * shot.height * 3) return Shot{};
     return shot;
 }
 
@@ -109,17 +108,36 @@ std::string settled_comparison(const std::string& which, int ox, int oy, int rep
 
 
 
+// In the child, from mode 13 in the window: full screen (in_full_screen
+// reports what it shows), back to the window with the picture drawn
+// window_repeat times each way ("back:"), then SCREEN 12 in a window of its
+// own size ("mode12:"), and the end.
+[[noreturn]] void full_screen_and_back_then_mode12(int window_repeat, void (*in_full_screen)()) {
+    set_fullscreen(2);
+    wait_presentations(3);
+    in_full_screen();
+    set_fullscreen(1);
+    wait_presentations(3);
+    child_report("back:" + settled_comparison(window_shot_name(), 0, 0, window_repeat));
+    screen(12);
+    draw_test_pattern();
+    wait_presentations(3);
+    child_report("mode12:" + settled_comparison(window_shot_name(), 0, 0, 1));
+    system_exit();
+}
+
 void xdotool(const std::string& arguments) {
     std::string command = "xdotool " + arguments + " >/dev/null 2>&1";
     int status = std::system(command.c_str());
     (void)status;
 }
 
-// The dialog as it should look in a surface of the window's size.
-DialogLayout expected_dialog(int width, int height, std::vector<uint32_t>* frame) {
-    DialogLayout layout = layout_dialog(dialog_state.caption, dialog_state.text, dialog_state.buttons, width, height);
+// The dialog as it should look in a surface of the window's size, each unit
+// of its layout scale x scale pixels.
+DialogLayout expected_dialog(int width, int height, std::vector<uint32_t>* frame, int scale = 1) {
+    DialogLayout layout = layout_dialog(dialog_state.caption, dialog_state.text, dialog_state.buttons, width / scale, height / scale);
     frame->assign(static_cast<size_t>(width) * height, 0);
-    draw_dialog(layout, font8x16, {frame->data(), width, height, width});
+    draw_dialog(layout, font8x16, {frame->data(), width, height, width}, scale);
     // The program thread writes the next dialog's text once this one is
     // answered through the X server, an order the race detector cannot see;
     // handing over to the main loop, which takes the answer, shows it.
@@ -127,11 +145,12 @@ DialogLayout expected_dialog(int width, int height, std::vector<uint32_t>* frame
     return layout;
 }
 
-int dialog_mismatches(const Shot& shot, const DialogLayout& layout, const std::vector<uint32_t>& frame) {
+int dialog_mismatches(const Shot& shot, const DialogLayout& layout, const std::vector<uint32_t>& frame, int scale = 1) {
     if (shot.width <= 0) return -1;
     int mismatches = 0;
-    for (int y = layout.box.y; y < layout.box.y + layout.box.height && y < shot.height; ++y)
-        for (int x = layout.box.x; x < layout.box.x + layout.box.width && x < shot.width; ++x)
+    const DialogRect& box = layout.box;
+    for (int y = box.y * scale; y < (box.y + box.height) * scale && y < shot.height; ++y)
+        for (int x = box.x * scale; x < (box.x + box.width) * scale && x < shot.width; ++x)
             if (shot.at(x, y) != (frame[static_cast<size_t>(y) * shot.width + x] & 0xFFFFFF)) ++mismatches;
     return mismatches;
 }
@@ -157,19 +176,11 @@ TEST_F(RealWindow, ScreenModesAndFullScreenLookAsTheEmulatedPixels) {
             wait_presentations(3);
             child_report("mode13:" + settled_comparison(window_shot_name(), 0, 0, 1));
             child_report("pointer window:" + std::to_string(SDL_ShowCursor(SDL_QUERY)));
-            set_fullscreen(2);
-            wait_presentations(3);
-            child_report("state:" + std::to_string(presentation.fullscreen_state.load()));
-            child_report("full:" + settled_comparison("root", 192, 184, 2));
-            child_report("pointer full:" + std::to_string(SDL_ShowCursor(SDL_QUERY)));
-            set_fullscreen(1);
-            wait_presentations(3);
-            child_report("back:" + settled_comparison(window_shot_name(), 0, 0, 1));
-            screen(12);
-            draw_test_pattern();
-            wait_presentations(3);
-            child_report("mode12:" + settled_comparison(window_shot_name(), 0, 0, 1));
-            system_exit();
+            full_screen_and_back_then_mode12(1, [] {
+                child_report("state:" + std::to_string(presentation.fullscreen_state.load()));
+                child_report("full:" + settled_comparison("root", 192, 184, 2));
+                child_report("pointer full:" + std::to_string(SDL_ShowCursor(SDL_QUERY)));
+            });
         },
         on_display(server_->display()));
     expect_reports(result, {"modes:1", "mode13:320x200 mismatches 0", "pointer window:1", "state:1", "full:1024x768 mismatches 0", "pointer full:0", "back:320x200 mismatches 0", "mode12:640x480 mismatches 0"});
@@ -255,4 +266,42 @@ TEST_F(RealWindow, CloseRequestWaitingWhenTheDisplaySwitchesIsNotLost) {
         },
         on_display(server_->display()));
     expect_reports(result, {"closes seen:6 of 6"});
+}
+
+// --scale 3 on the 1024 x 768 desktop: mode 13 in a 960 x 600 window, every
+// pixel a 3 x 3 block; the dialog three times as large, answered by a click
+// where its button shows; full screen as without the option, and back to
+// the scaled window; SCREEN 12 in the largest window that fits, 640 x 480.
+TEST_F(RealWindow, ScaledWindowRepeatsEveryPixelAndTheDialogGrowsWithIt) {
+    window_scale.requested = 3;
+    ChildResult result = run_runtime_child(
+        [] {
+            child_report("desktop:" + std::to_string(window_scale.desktop_width) + "x" + std::to_string(window_scale.desktop_height));
+            screen(13);
+            draw_test_pattern();
+            wait_presentations(3);
+            const std::string window = window_shot_name();
+            child_report("mode13:" + settled_comparison(window, 0, 0, 3));
+            std::thread([window] {
+                while (!dialog_is_open()) SDL_Delay(2);
+                wait_presentations(3);
+                std::vector<uint32_t> frame;
+                DialogLayout layout = expected_dialog(960, 600, &frame, 3);
+                child_report("dialog:" + std::to_string(dialog_mismatches(screenshot(window), layout, frame, 3)));
+                const DialogRect& yes = layout.buttons[0].rect;
+                xdotool("mousemove --window " + window + " " + std::to_string((yes.x + yes.width / 2) * 3) + " " +
+                        std::to_string((yes.y + yes.height / 2) * 3) + " click 1");
+            }).detach();
+            raise_error(5);
+            statement_step(312);
+            child_report("continued after a click on Yes");
+            wait_presentations(3);
+            child_report("after the dialog:" + settled_comparison(window, 0, 0, 3));
+            full_screen_and_back_then_mode12(3, [] { child_report("full:" + settled_comparison("root", 192, 184, 2)); });
+        },
+        on_display(server_->display()));
+    reset_window_scale();
+    expect_reports(result, {"desktop:1024x768", "mode13:960x600 mismatches 0", "dialog:0", "continued after a click on Yes",
+                            "after the dialog:960x600 mismatches 0", "full:1024x768 mismatches 0",
+                            "back:960x600 mismatches 0", "mode12:640x480 mismatches 0"});
 }
