@@ -11,6 +11,12 @@
 
 namespace {
 
+using StringFunction = std::function<StringDescriptor*(StringDescriptor*)>;
+StringFunction left(int32_t n) { return [n](StringDescriptor* s) { return left_string(s, n); }; }
+StringFunction right(int32_t n) { return [n](StringDescriptor* s) { return right_string(s, n); }; }
+StringFunction mid(int32_t p, int32_t n, uint32_t passed = 1) { return [=](auto* s) { return mid_string(s, p, n, passed); }; }
+enum class Kind { literal, variable, arena_temporary };  // the three kinds of argument a function meets
+
 struct StringFunctions : ::testing::Test {
     void SetUp() override {
         reset_runtime_control();
@@ -18,178 +24,82 @@ struct StringFunctions : ::testing::Test {
         strings_start();
     }
     void TearDown() override { reset_runtime_control(); }
-
-    static StringDescriptor* text(const std::string& s) { return temp_literal(s.data(), static_cast<int32_t>(s.size())); }
-
-    // The three kinds of argument a function meets.
-    enum class Kind { literal, variable, arena_temporary };
-    static StringDescriptor* argument(Kind kind, const std::string& s) {
-        if (kind == Kind::literal) return text(s);
-        StringDescriptor* made = new_string(static_cast<uint32_t>(s.size()), kind == Kind::arena_temporary);
+    static StringDescriptor* text(const std::string& s, Kind kind = Kind::literal) {
+        if (kind == Kind::literal) return temp_literal(s.data(), int32_t(s.size()));
+        StringDescriptor* made = new_string(uint32_t(s.size()), kind == Kind::arena_temporary);
         if (!s.empty()) std::memcpy(made->data, s.data(), s.size());
         return made;
     }
 };
 
-using StringFunction = std::function<StringDescriptor*(StringDescriptor*)>;
-
-struct CutCase {
-    const char* label;
-    StringFunction function;
-    std::string input, expected;
-    bool case_change = false;  // UCASE$/LCASE$: the argument itself when nothing changes
-};
-
 TEST_F(StringFunctions, CuttingAndCaseFunctionsOnEveryKindOfArgument) {
-    const CutCase cases[] = {
-        {"LEFT$ 2", [](auto* s) { return left_string(s, 2); }, "HELLO", "HE"},
-        {"LEFT$ -1", [](auto* s) { return left_string(s, -1); }, "HELLO", ""},
-        {"LEFT$ 9", [](auto* s) { return left_string(s, 9); }, "HELLO", "HELLO"},
-        {"RIGHT$ 3", [](auto* s) { return right_string(s, 3); }, "HELLO", "LLO"},
-        {"RIGHT$ 0", [](auto* s) { return right_string(s, 0); }, "HELLO", ""},
-        {"RIGHT$ 99", [](auto* s) { return right_string(s, 99); }, "HELLO", "HELLO"},
-        {"MID$ 2,3", [](auto* s) { return mid_string(s, 2, 3, 1); }, "HELLO", "ELL"},
-        {"MID$ 4", [](auto* s) { return mid_string(s, 4, 0, 0); }, "HELLO", "LO"},
-        {"MID$ 0,2", [](auto* s) { return mid_string(s, 0, 2, 1); }, "HELLO", "HE"},
-        {"MID$ 6", [](auto* s) { return mid_string(s, 6, 0, 0); }, "HELLO", ""},
-        {"MID$ 3,-2", [](auto* s) { return mid_string(s, 3, -2, 1); }, "HELLO", ""},
-        {"MID$ 2,99", [](auto* s) { return mid_string(s, 2, 99, 1); }, "HELLO", "ELLO"},
-        {"MID$ of empty", [](auto* s) { return mid_string(s, 1, 1, 1); }, "", ""},
-        {"LTRIM$", ltrim_string, "  a b  ", "a b  "},
-        {"LTRIM$ spaces only", ltrim_string, "\t x", "\t x"},
-        {"LTRIM$ all spaces", ltrim_string, "   ", ""},
-        {"RTRIM$", rtrim_string, "  a b  ", "  a b"},
-        {"RTRIM$ spaces only", rtrim_string, std::string("x \0", 3), std::string("x \0", 3)},
-        {"UCASE$", ucase_string, "Hello, w\x94rld{}", "HELLO, W\x94RLD{}", true},
-        {"LCASE$", lcase_string, "ABC@[Z\x8e", "abc@[z\x8e", true},
-        {"UCASE$ unchanged", ucase_string, "123 ABC\xe9", "123 ABC\xe9", true},
-        {"LCASE$ unchanged", lcase_string, "", "", true},
+    const struct { StringFunction function; std::string input, expected; } cases[] = {
+        {left(2), "HELLO", "HE"}, {left(-1), "HELLO", ""}, {left(9), "HELLO", "HELLO"}, {right(3), "HELLO", "LLO"},
+        {right(0), "HELLO", ""}, {right(99), "HELLO", "HELLO"}, {mid(2, 3), "HELLO", "ELL"}, {mid(4, 0, 0), "HELLO", "LO"},
+        {mid(0, 2), "HELLO", "HE"}, {mid(6, 0, 0), "HELLO", ""}, {mid(3, -2), "HELLO", ""}, {mid(2, 99), "HELLO", "ELLO"},
+        {ltrim_string, "  a b  ", "a b  "}, {ltrim_string, "\t x", "\t x"}, {ltrim_string, "   ", ""},
+        {rtrim_string, "  a b  ", "  a b"}, {rtrim_string, std::string("x \0", 3), std::string("x \0", 3)},
+        {ucase_string, "Hello, w\x94rld{}", "HELLO, W\x94RLD{}"}, {lcase_string, "ABC@[Z\x8e", "abc@[z\x8e"},
     };
-    for (const CutCase& c : cases) {
+    for (const auto& c : cases)
         for (Kind kind : {Kind::literal, Kind::variable, Kind::arena_temporary}) {
-            SCOPED_TRACE(std::string(c.label) + " on kind " + std::to_string(int(kind)));
-            strings_start();
-            uint32_t base = current_temp_top();
-            uint32_t live_before = string_storage.live_descriptors;
-            StringDescriptor* arg = argument(kind, c.input);
+            SCOPED_TRACE(testing::Message() << "row " << &c - cases << " kind " << int(kind));
+            StringDescriptor* arg = text(c.input, kind);
             size_t used = string_storage.arena_used;
-            uint8_t* start = arg->data;
             StringDescriptor* result = c.function(arg);
-            ASSERT_EQ(string_text(result), c.expected);
-            EXPECT_EQ(error_pending(), false);
-            bool unchanged = c.case_change && c.input == c.expected;
-            if (kind == Kind::arena_temporary || unchanged) {
-                EXPECT_EQ(result, arg) << "cut or changed where it lies";
-                EXPECT_EQ(string_storage.arena_used, used) << "nothing allocated";
-                if (kind == Kind::arena_temporary) {
-                    EXPECT_GE(result->data, start);
-                    EXPECT_LE(result->data + result->length, start + c.input.size());
-                }
-            } else {
-                EXPECT_NE(result, arg);
-                EXPECT_EQ(result->temporary, 1);
-                EXPECT_EQ(result->read_only, 0);
-                if (kind == Kind::variable) EXPECT_EQ(string_text(arg), c.input) << "a variable is never cut";
-                else EXPECT_EQ(arg->data, nullptr) << "the temporary literal was freed";
-            }
-            // Stored into a variable, the result reads right after a compaction.
-            StringDescriptor* stored = new_string(0, false);
-            assign_string(stored, result);
-            new_string(static_cast<uint32_t>(string_storage.arena_size), true);
-            EXPECT_EQ(string_text(stored), c.expected);
-            free_string(stored);
-            if (kind == Kind::variable) free_string(arg);
-            release_temporaries(base, 0);
-            EXPECT_EQ(current_temp_top(), base);
-            EXPECT_EQ(string_storage.live_descriptors, live_before);
+            EXPECT_EQ(string_text(result), c.expected);
+            EXPECT_EQ(result == arg, kind == Kind::arena_temporary) << "only an arena temporary is cut where it lies";
+            if (kind == Kind::arena_temporary) EXPECT_EQ(string_storage.arena_used, used) << "nothing allocated";
+            else if (kind == Kind::variable) EXPECT_EQ(string_text(arg), c.input) << "a variable is never cut";
+            else EXPECT_EQ(arg->data, nullptr) << "the temporary literal was freed";
+            strings_start();
         }
-    }
 }
 
-struct NumberCase {
-    const char* label;
-    std::function<int32_t()> function;
-    int32_t expected;
-    int32_t error = 0;
-};
-
 TEST_F(StringFunctions, InstrAscAndLenGiveNumbers) {
-    const NumberCase cases[] = {
-        {"INSTR", [] { return instr_position(0, text("ABCABC"), text("BC"), 0); }, 2},
-        {"INSTR from 3", [] { return instr_position(3, text("ABCABC"), text("BC"), 1); }, 5},
-        {"INSTR from 6", [] { return instr_position(6, text("ABCABC"), text("BC"), 1); }, 0},
-        {"INSTR from 0", [] { return instr_position(0, text("ABC"), text("C"), 1); }, 3},
-        {"INSTR from -5", [] { return instr_position(-5, text("ABC"), text("A"), 1); }, 1},
-        {"INSTR empty needle", [] { return instr_position(0, text("ABC"), text(""), 0); }, 1},
-        {"INSTR empty needle from 3", [] { return instr_position(3, text("ABC"), text(""), 1); }, 3},
-        {"INSTR empty needle past end", [] { return instr_position(4, text("ABC"), text(""), 1); }, 0},
-        {"INSTR both empty", [] { return instr_position(0, text(""), text(""), 0); }, 0},
-        {"INSTR longer needle", [] { return instr_position(0, text("AB"), text("ABC"), 0); }, 0},
-        {"INSTR bytes", [] { return instr_position(0, text(std::string("a\0\xff" "b", 4)), text("\xff" "b"), 0); }, 3},
-        {"INSTR case matters", [] { return instr_position(0, text("abc"), text("B"), 0); }, 0},
-        {"ASC", [] { return asc_code(text("A"), 0, 0); }, 65},
-        {"ASC high byte", [] { return asc_code(text("\xe9"), 0, 0); }, 233},
-        {"ASC at 3", [] { return asc_code(text("abc"), 3, 1); }, 99},
-        {"ASC empty", [] { return asc_code(text(""), 0, 0); }, 0, 5},
-        {"ASC beyond the end", [] { return asc_code(text("abc"), 4, 1); }, 0, 5},
-        {"ASC at 0", [] { return asc_code(text("abc"), 0, 1); }, 0, 5},
-        {"LEN empty", [] { return string_length(text("")); }, 0},
-        {"LEN", [] { return string_length(text(std::string("ab\0", 3))); }, 3},
+    const struct { char function; std::string s, needle; int32_t at, passed, expected, error; } cases[] = {
+        {'I', "ABCABC", "BC", 0, 0, 2, 0}, {'I', "ABCABC", "BC", 3, 1, 5, 0}, {'I', "ABC", "A", -5, 1, 1, 0},
+        {'I', "ABC", "", 3, 1, 3, 0}, {'I', "ABC", "", 4, 1, 0, 0}, {'I', "", "", 0, 0, 0, 0},
+        {'I', std::string("a\0\xff" "b", 4), "\xff" "b", 0, 0, 3, 0}, {'L', std::string("ab\0", 3), "", 0, 0, 3, 0},
+        {'A', "\xe9", "", 0, 0, 233, 0}, {'A', "abc", "", 3, 1, 99, 0}, {'A', "", "", 0, 0, 0, 5},
+        {'A', "abc", "", 4, 1, 0, 5}, {'A', "abc", "", 0, 1, 0, 5},
     };
-    for (const NumberCase& c : cases) {
-        SCOPED_TRACE(c.label);
-        EXPECT_EQ(c.function(), c.expected);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.function << " row " << &c - cases);
+        StringDescriptor* s = text(c.s);
+        EXPECT_EQ(c.function == 'I' ? instr_position(c.at, s, text(c.needle), uint32_t(c.passed))
+                  : c.function == 'A' ? asc_code(s, c.at, uint32_t(c.passed)) : string_length(s), c.expected);
         EXPECT_EQ(control.pending_error.load(), c.error);
-        reset_runtime_control();
-        release_temporaries(1, 0);
+        SetUp();
     }
 }
 
 TEST_F(StringFunctions, ComparisonsOrderUnsignedBytesThenLength) {
-    struct Order {
-        std::string left, right;
-        int order;  // -1 left first, 0 equal, 1 right first
+    const struct { std::string left, right; int order; } cases[] = {  // -1 left first, 0 equal, 1 right first
+        {"", "", 0}, {"", "A", -1}, {"a", "B", 1}, {"AB", "A", 1}, {"\x80", "\x7f", 1},
+        {std::string("A\0", 2), "A", 1}, {"ABC", "ABC", 0}, {"Z", "AAAAAAAA", 1},
     };
-    const Order cases[] = {
-        {"", "", 0},       {"", "A", -1},          {"A", "B", -1},     {"a", "B", 1},
-        {"AB", "A", 1},    {"\x80", "\x7f", 1},    {"ABC", "ABD", -1}, {std::string("A\0", 2), "A", 1},
-        {"ABC", "ABC", 0}, {"Z", "AAAAAAAA", 1},
-    };
-    for (const Order& c : cases) {
-        SCOPED_TRACE(c.left + " vs " + c.right);
-        auto both = [&](auto compare) { return compare(text(c.left), text(c.right)); };
-        EXPECT_EQ(both(string_equal), c.order == 0 ? -1 : 0);
-        EXPECT_EQ(both(string_not_equal), c.order != 0 ? -1 : 0);
-        EXPECT_EQ(both(string_less), c.order < 0 ? -1 : 0);
-        EXPECT_EQ(both(string_less_equal), c.order <= 0 ? -1 : 0);
-        EXPECT_EQ(both(string_greater), c.order > 0 ? -1 : 0);
-        EXPECT_EQ(both(string_greater_equal), c.order >= 0 ? -1 : 0);
-        release_temporaries(1, 0);
+    for (const auto& c : cases) {
+        const bool truths[] = {c.order == 0, c.order != 0, c.order < 0, c.order <= 0, c.order > 0, c.order >= 0};
+        int i = 0;
+        for (auto* compare : {string_equal, string_not_equal, string_less, string_less_equal, string_greater,
+                              string_greater_equal})
+            EXPECT_EQ(compare(text(c.left), text(c.right)), truths[i++] ? -1 : 0) << c.left << " vs " << c.right << i;
+        SetUp();
     }
 }
 
 TEST_F(StringFunctions, PendingErrorGivesNeutralResultsAndLeavesTheArgument) {
-    StringDescriptor* arg = argument(Kind::arena_temporary, " Ab ");
+    StringDescriptor* arg = text(" Ab ", Kind::arena_temporary);
     raise_error(5);
-    const StringFunction functions[] = {
-        [](auto* s) { return left_string(s, 1); }, [](auto* s) { return right_string(s, 1); },
-        [](auto* s) { return mid_string(s, 2, 1, 1); }, ltrim_string, rtrim_string, ucase_string, lcase_string,
-    };
-    for (const StringFunction& f : functions) {
-        StringDescriptor* result = f(arg);
-        EXPECT_NE(result, arg);
-        EXPECT_EQ(result->length, 0);
-        EXPECT_EQ(string_text(arg), " Ab ");
-    }
-    EXPECT_EQ(instr_position(0, arg, text("A"), 0), 0);
-    EXPECT_EQ(asc_code(text(""), 0, 0), 0);
-    EXPECT_EQ(control.pending_error.load(), 5) << "the first error stays";
-    EXPECT_EQ(string_length(arg), 0);
-    EXPECT_EQ(string_not_equal(arg, text("")), 0);
-    EXPECT_EQ(string_less(text(""), arg), 0);
-    EXPECT_EQ(string_greater_equal(arg, arg), 0);
-    release_temporaries(1, 0);
-    EXPECT_EQ(current_temp_top(), 1u);
+    for (const auto& f : {left(1), right(1), mid(2, 1), StringFunction(ltrim_string), StringFunction(rtrim_string),
+                          StringFunction(ucase_string), StringFunction(lcase_string)})
+        EXPECT_EQ(f(arg)->length, 0);
+    EXPECT_EQ(string_text(arg), " Ab ");
+    for (int32_t number : {asc_code(text("A"), 0, 0), instr_position(0, arg, text("A"), 0), string_length(arg),
+                           string_not_equal(arg, text("")), string_less(text(""), arg), string_less_equal(arg, arg),
+                           string_greater(arg, text("")), string_greater_equal(arg, arg)})
+        EXPECT_EQ(number, 0);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "runtime/screen/fonts.h"
@@ -214,59 +215,36 @@ TEST_F(ScreenMode, BackToTextModeRefillsTheTextPages) {
 }  // namespace
 
 TEST_F(ScreenMode, WidthRebuildsTheTextScreenOrPicksAFontForThePixelGrid) {
-    struct Case {
-        int32_t mode, columns, rows;
-        uint32_t passed;
-        int32_t error;
-        int32_t grid_columns, grid_rows;
-        uint32_t font;
+    const struct { int32_t mode, columns, rows, passed, error, grid_columns, grid_rows, font; } cases[] = {
+        {0, 40, 0, 1, 0, 40, 25, 17}, {0, 80, 50, 3, 0, 80, 50, 8},  {0, 40, 43, 3, 0, 40, 43, 15},
+        {0, 0, 43, 2, 0, 80, 43, 14}, {0, 60, 0, 1, 5, 80, 25, 16},  {0, 80, 30, 3, 5, 80, 25, 16},
+        {12, 80, 60, 3, 0, 80, 60, 8}, {12, 0, 34, 2, 0, 80, 34, 14}, {12, 0, 30, 2, 0, 80, 30, 16},
+        {12, 40, 0, 1, 5, 80, 30, 16}, {13, 0, 0, 0, 0, 40, 25, 8},  {9, 80, 43, 3, 0, 80, 43, 8},
     };
-    const Case cases[] = {
-        {0, 40, 0, 1, 0, 40, 25, 17},  {0, 80, 50, 3, 0, 80, 50, 8},  {0, 40, 43, 3, 0, 40, 43, 15},
-        {0, 0, 43, 2, 0, 80, 43, 14},  {0, 0, 50, 2, 0, 80, 50, 8},   {0, 80, 25, 3, 0, 80, 25, 16},
-        {0, 60, 0, 1, 5, 80, 25, 16},  {0, 80, 30, 3, 5, 80, 25, 16}, {12, 80, 60, 3, 0, 80, 60, 8},
-        {12, 0, 30, 2, 0, 80, 30, 16}, {12, 0, 34, 2, 0, 80, 34, 14}, {12, 40, 0, 1, 5, 80, 30, 16},
-        {13, 40, 25, 3, 0, 40, 25, 8}, {13, 80, 0, 1, 5, 40, 25, 8},  {9, 80, 43, 3, 0, 80, 43, 8},
-        {13, 0, 0, 0, 0, 40, 25, 8},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "SCREEN " << c.mode << ": WIDTH " << c.columns << ", " << c.rows
-                                        << " passed " << c.passed);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "SCREEN " << c.mode << ": WIDTH " << c.columns << ", " << c.rows);
         reset_screen_state();
         screen_start();
         if (c.mode != 0) screen(c.mode);
-        ASSERT_NE(page_image(1), 0);
-        locate_statement(5, 5, 0, 0, 0, 3);
-        const uint8_t mark[] = {'W'};
-        print_bytes(mark, 1, 0);
-        width_statement(c.columns, c.rows, c.passed);
+        int32_t page_one = page_image(1);
+        locate_statement(5, text_columns(out()), 0, 0, 0, 3);
+        print_bytes(reinterpret_cast<const uint8_t*>("W"), 1, 0);  // in the last column: a new line owed
+        width_statement(c.columns, c.rows, uint32_t(c.passed));
         EXPECT_EQ(error(), c.error);
         clear_error();
         ScreenImage& m = out();
         EXPECT_EQ(text_columns(m), c.grid_columns);
         EXPECT_EQ(text_rows(m), c.grid_rows);
-        EXPECT_EQ(m.font, c.font);
+        EXPECT_EQ(m.font, uint32_t(c.font));
+        EXPECT_EQ(image_record(page_one)->font, uint32_t(c.font)) << "the other pages share the grid";
+        EXPECT_EQ(screen_mode_state.pending_text_columns, -1) << "taken by the rebuild, or never recorded";
         bool changed = c.error == 0 && c.passed != 0;
-        EXPECT_EQ(m.cursor_row, changed ? 1 : 5);
-        EXPECT_EQ(m.print_bottom_row, c.grid_rows - 1);
-        for (int32_t handle : images.page_table) {
-            if (handle == 0) continue;
-            EXPECT_EQ(image_record(handle)->font, c.font) << "page handle " << handle;
-        }
-        EXPECT_EQ(screen_mode_state.pending_text_columns, -1);
-        EXPECT_EQ(screen_mode_state.pending_text_font, -1);
-        if (m.text_surface) {
-            // The text screen is built anew; pixel screens keep their picture.
-            EXPECT_EQ(m.pixels[(4 * m.width + 4) * 2], changed ? ' ' : 'W');
-        } else {
-            int32_t glyph_height = builtin_glyph_height(c.mode == 9 ? 14 : c.mode == 13 ? 8 : 16);
-            bool drawn = false;
-            for (int y = 0; y < glyph_height; ++y)
-                for (int x = 0; x < 8; ++x) drawn |= m.pixels[(4 * glyph_height + y) * m.width + 32 + x] != 0;
-            EXPECT_TRUE(drawn);
-        }
+        EXPECT_EQ(csrlin(), changed ? 1 : 6) << "the cursor goes home and owes no new line";
+        // The text screen is built anew; pixel screens keep their picture.
+        if (m.text_surface) EXPECT_EQ(m.pixels[(5 * m.width - 1) * 2], changed ? ' ' : 'W');
+        else EXPECT_TRUE(std::any_of(m.pixels, m.pixels + m.width * m.height, [](uint8_t p) { return p != 0; }));
     }
     control.pending_error = 5;
-    width_statement(40, 0, 1);
-    EXPECT_EQ(text_columns(out()), 40) << "nothing while an error is pending";
+    width_statement(0, 25, 2);
+    EXPECT_EQ(out().font, 8u) << "nothing while an error is pending";
 }

@@ -1,9 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <climits>
 #include <cstring>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -473,137 +470,77 @@ TEST_F(Statements, ViewPrintLimitsTheScrollingRows) {
 }
 
 TEST_F(Statements, WhatEndsAPendingWrapAndHowCsrlinAndPosSeeIt) {
-    struct Case {
-        const char* action;
-        std::function<void()> run;
-        int start_row;
-        int wrap_pending, csrlin, pos;  // after the action
-        int b_row, b_col;               // where a following PRINT "B"; draws
-        bool a_kept;
+    // An A in the last column of start_row, the action: CSRLIN and POS tell where a B then goes.
+    const struct { void (*action)(); int start_row, csrlin, pos; bool a_kept = true; } cases[] = {
+        {[] { print(""); }, 10, 11, 1} /* the new line stays owed */, {[] { print_zone_tab(); }, 10, 11, 1},
+        {[] { cls_statement(0, 0, 0); }, 10, 1, 1, false}, {[] { print("\x0c"); }, 10, 1, 1, false},
+        {[] { locate_statement(0, 3, 0, 0, 0, 2); }, 10, 10, 3}, {[] { locate_statement(5, 0, 0, 0, 0, 1); }, 10, 5, 40},
+        {[] { view_print_statement(5, 20, 3); }, 10, 5, 1}, {[] {}, 24, 24, 1} /* the B's new line scrolls the A up */,
     };
-    const Case cases[] = {
-        {"nothing", [] {}, 10, 1, 11, 1, 11, 1, true},
-        {"PRINT \"\";", [] { print(""); }, 10, 1, 11, 1, 11, 1, true},
-        {"PRINT \"\"", [] { print("", true); }, 10, 0, 11, 1, 11, 1, true},
-        {"PRINT \"C\";", [] { print("C"); }, 10, 0, 11, 2, 11, 2, true},
-        {"PRINT ,", [] { print_zone_tab(); }, 10, 0, 11, 1, 11, 1, true},
-        {"LOCATE , , 1", [] { locate_statement(0, 0, 1, 0, 0, 4); }, 10, 2, 11, 1, 11, 1, true},
-        {"LOCATE 5, 5", [] { locate(5, 5); }, 10, 0, 5, 5, 5, 5, true},
-        {"LOCATE , 3", [] { locate_statement(0, 3, 0, 0, 0, 2); }, 10, 0, 10, 3, 10, 3, true},
-        {"CLS", [] { cls_statement(0, 0, 0); }, 10, 0, 1, 1, 1, 1, false},
-        {"PRINT CHR$(12);", [] { print("\x0c"); }, 10, 0, 1, 1, 1, 1, false},
-        {"VIEW PRINT 5 TO 20", [] { view_print_statement(5, 20, 3); }, 10, 0, 5, 1, 5, 1, true},
-        {"nothing, last print row", [] {}, 24, 1, 24, 1, 24, 1, true},
-        {"nothing, bottom row", [] {}, 25, 1, 24, 1, 24, 1, true},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.action);
-        screen(0);
-        screen(13);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "row " << &c - cases);
+        SetUp();
         locate(c.start_row, 40);
         print("A");
-        c.run();
-        EXPECT_EQ(error(), 0);
-        EXPECT_EQ(out().wrap_pending, c.wrap_pending);
+        c.action();
         EXPECT_EQ(csrlin(), c.csrlin);
         EXPECT_EQ(pos(), c.pos);
         print("B");
-        EXPECT_EQ(cell_bits(c.b_row, c.b_col), glyph_bits(8, 'B'));
-        // A scroll moved the A up one row with the rest of the print area.
-        int a_row = c.start_row == 24 ? 23 : c.start_row;
-        if (c.a_kept) {
-            EXPECT_EQ(cell_bits(a_row, 40), glyph_bits(8, 'A'));
-        }
+        EXPECT_EQ(cell_bits(c.csrlin, c.pos), glyph_bits(8, 'B'));
+        std::string a = c.a_kept ? glyph_bits(8, 'A') : std::string(64, '.');
+        EXPECT_EQ(cell_bits(c.start_row - (c.start_row == 24), 40), a);
     }
-    control.pending_error = 5;
-    EXPECT_EQ(csrlin(), 0);
-    EXPECT_EQ(pos(), 0);
 }
 
 TEST_F(Statements, ViewPrintSetsThePrintAreaOrRejectsIt) {
-    struct Case {
-        int32_t mode, top, bottom;
-        uint32_t passed;
-        int32_t error, area_top, area_bottom;
+    const struct { int32_t mode, top, bottom, passed, error, area_top, area_bottom; } cases[] = {
+        {12, 1, 30, 3, 0, 1, 30}, {12, 0, 0, 0, 0, 1, 30}, {13, 25, 25, 3, 0, 25, 25}, {13, 0, 5, 3, 5, 1, 24},
+        {13, 10, 5, 3, 5, 1, 24}, {13, 5, 10, 1, 5, 1, 24},
     };
-    const Case cases[] = {
-        {13, 5, 10, 3, 0, 5, 10}, {13, 0, 0, 0, 0, 1, 25},  {13, 25, 25, 3, 0, 25, 25}, {13, 5, 26, 3, 5, 1, 24},
-        {13, 0, 5, 3, 5, 1, 24},  {13, 10, 5, 3, 5, 1, 24}, {13, 5, 0, 1, 5, 1, 24},    {0, 3, 3, 3, 0, 3, 3},
-        {0, 0, 0, 0, 0, 1, 25},   {0, 1, 26, 3, 5, 1, 24},  {12, 1, 30, 3, 0, 1, 30},   {12, 2, 31, 3, 5, 1, 29},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "SCREEN " << c.mode << ": VIEW PRINT " << c.top << " TO " << c.bottom
-                                        << " passed " << c.passed);
-        screen(c.mode == 0 ? 13 : 0);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "SCREEN " << c.mode << ": VIEW PRINT " << c.top << " TO " << c.bottom);
+        SetUp();
         screen(c.mode);
         locate(7, 7);
-        view_print_statement(c.top, c.bottom, c.passed);
+        view_print_statement(c.top, c.bottom, uint32_t(c.passed));
         EXPECT_EQ(error(), c.error);
         clear_error();
         EXPECT_EQ(out().print_top_row, c.area_top);
         EXPECT_EQ(out().print_bottom_row, c.area_bottom);
         EXPECT_EQ(out().cursor_row, c.error ? 7 : c.area_top);
-        EXPECT_EQ(out().cursor_col, c.error ? 7 : 1);
     }
 }
 
 TEST_F(Statements, PrintAtPixelDrawsGlyphsAnywhereAndLeavesTheCursor) {
-    struct Case {
-        const char* label;
-        int32_t x, y;
-        std::string text;
-        uint8_t draw_mode;
-        int target;  // 0 the write image, 1 page 1, 2 no image, 3 the text screen
-        int32_t error;
-    };
-    const Case cases[] = {
-        {"aligned", 0, 0, "A", 3, 0, 0},
-        {"between cells", 3, 5, "AB", 3, 0, 0},
-        {"over the top left", -4, -3, "XY", 3, 0, 0},
-        {"over the bottom right", 316, 196, "QR", 3, 0, 0},
-        {"control codes are glyphs", 100, 50, "\x0c\x07\x0d\x1c", 3, 0, 0},
-        {"keep background", 20, 20, "\xdb" "A", 1, 0, 0},
-        {"only background", 20, 20, "\xdb" "A", 2, 0, 0},
-        {"far right", INT32_MAX, 0, "A", 3, 0, 0},
-        {"far left", INT32_MIN, 0, "A", 3, 0, 0},
-        {"far below", 0, INT32_MAX, "A", 3, 0, 0},
-        {"another image", 8, 8, "Z", 3, 1, 0},
-        {"no such image", 8, 8, "Z", 3, 2, 258},
-        {"text screen", 8, 8, "Z", 3, 3, 5},
+    enum Target { write_image, page_one, no_image, text_screen };
+    const struct { int32_t x, y; std::string text; Target target = write_image; int32_t error = 0; } cases[] = {
+        {3, 5, "AB"}, {-4, -3, "XY"}, {316, 196, "QR"}, {100, 50, "\x0c\x07\x0d\x1c"}, {INT32_MAX, 0, "A"},
+        {INT32_MIN, 0, "A"}, {-3, 196, "Z", page_one}, {8, 8, "Z", no_image, 258}, {8, 8, "Z", text_screen, 5},
     };
     strings_start();
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.label);
-        screen(c.target == 3 ? 0 : 13);
-        int32_t image = c.target == 1 ? page_image(1) : c.target == 2 ? 99 : 0;
-        ScreenImage& m = c.target == 1 ? *image_record(image) : out();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "row " << &c - cases);
+        screen(c.target == text_screen ? 0 : 13);
+        int32_t image = c.target == page_one ? page_image(1) : c.target == no_image ? 99 : 0;
+        ScreenImage& m = c.target == page_one ? *image_record(image) : out();
         if (!m.text_surface) std::memset(m.pixels, 9, 64000);
         m.fg_color = 44;
         m.bg_color = 1;
-        m.text_draw_mode = c.draw_mode;
         locate(7, 7);
         print("W");
         std::vector<uint8_t> expected(m.pixels, m.pixels + (m.text_surface ? 4000 : 64000));
-        if (c.error == 0) {
-            for (size_t i = 0; i < c.text.size(); ++i)
-                for (int r = 0; r < 8; ++r)
-                    for (int col = 0; col < 8; ++col) {
-                        int64_t x = int64_t(c.x) + 8 * int64_t(i) + col, y = int64_t(c.y) + r;
-                        if (x < 0 || x >= 320 || y < 0 || y >= 200) continue;
-                        bool set = font8x8[uint8_t(c.text[i]) * 64 + r * 8 + col] != 0;
-                        uint8_t& p = expected[size_t(y * 320 + x)];
-                        if (c.draw_mode == 3 || (c.draw_mode == 1 && set)) p = set ? 44 : 1;
-                        else if (c.draw_mode == 2 && !set) p = 1;
-                    }
-        }
-        print_at_pixel(c.x, c.y, temp_literal(c.text.data(), int32_t(c.text.size())), image,
-                       c.target == 1 || c.target == 2 ? 1 : 0);
+        for (size_t i = 0; c.error == 0 && i < c.text.size(); ++i)
+            for (int p = 0; p < 64; ++p) {  // glyph pixel p of character i; those outside the image are skipped
+                int64_t x = int64_t(c.x) + 8 * int64_t(i) + p % 8, y = int64_t(c.y) + p / 8;
+                if (x < 0 || x >= 320 || y < 0 || y >= 200) continue;
+                expected[y * 320 + x] = font8x8[uint8_t(c.text[i]) * 64 + p] ? 44 : 1;
+            }
+        print_at_pixel(c.x, c.y, temp_literal(c.text.data(), int32_t(c.text.size())), image, image != 0);
         EXPECT_EQ(error(), c.error);
         clear_error();
-        EXPECT_TRUE(std::equal(expected.begin(), expected.end(), m.pixels));
+        EXPECT_TRUE(expected == std::vector<uint8_t>(m.pixels, m.pixels + expected.size()));
         EXPECT_EQ(out().cursor_row, 7);
         EXPECT_EQ(out().cursor_col, 8);
-        release_temporaries(1, 0);
     }
 }
 
