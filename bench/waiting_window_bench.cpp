@@ -13,9 +13,11 @@ extern "C" {
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <map>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -30,9 +32,9 @@ using Clock = std::chrono::steady_clock;
 
 double ms_between(Clock::time_point from, Clock::time_point to) { return std::chrono::duration<double, std::milli>(to - from).count(); }
 
-// utime + stime of a whole process (every thread), in clock ticks.
-long process_cpu_ticks(pid_t pid) {
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+// utime + stime in clock ticks, from a /proc stat file (a process's or a thread's).
+long cpu_ticks_of(const std::string& stat_path) {
+    std::ifstream stat(stat_path);
     std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
     size_t paren = text.rfind(')');
     if (paren == std::string::npos) return -1;
@@ -45,6 +47,21 @@ long process_cpu_ticks(pid_t pid) {
     }
     return -1;
 }
+
+// The CPU ticks of a process as a whole and of each of its threads.
+struct CpuTicks {
+    long process = 0;
+    std::map<std::string, long> threads;  // by thread id
+
+    static CpuTicks of(pid_t pid) {
+        CpuTicks ticks;
+        const std::string dir = "/proc/" + std::to_string(pid);
+        ticks.process = cpu_ticks_of(dir + "/stat");
+        for (const auto& task : std::filesystem::directory_iterator(dir + "/task"))
+            ticks.threads[task.path().filename().string()] = cpu_ticks_of(task.path().string() + "/stat");
+        return ticks;
+    }
+};
 
 // ---------------------------------------------------------------------------
 // The real program in its states.
@@ -135,24 +152,33 @@ bool settle_in(XSession& session, RestState rest, benchmark::State& state) {
 constexpr double rest_measured_s = 10;
 
 void BM_ProcessCpuWhileWaiting(benchmark::State& state, RestState rest) {
-    double cpu_percent = 0;
+    double cpu_percent = 0, main_percent = 0, busiest_other_percent = 0;
     bool kept = true;
     for (auto _ : state) {
         XSession session;
         if (!settle_in(session, rest, state)) return;
         TextScreen before, after;
         session.screenshot(before);
-        long ticks_before = process_cpu_ticks(session.game_pid());
+        CpuTicks ticks_before = CpuTicks::of(session.game_pid());
         auto start = Clock::now();
         std::this_thread::sleep_for(std::chrono::duration<double>(rest_measured_s));
-        long ticks_after = process_cpu_ticks(session.game_pid());
+        CpuTicks ticks_after = CpuTicks::of(session.game_pid());
         double elapsed_s = ms_between(start, Clock::now()) / 1000;
         session.screenshot(after);
-        cpu_percent = 100.0 * static_cast<double>(ticks_after - ticks_before) / static_cast<double>(sysconf(_SC_CLK_TCK)) / elapsed_s;
+        auto percent = [&](long ticks) { return 100.0 * static_cast<double>(ticks) / static_cast<double>(sysconf(_SC_CLK_TCK)) / elapsed_s; };
+        cpu_percent = percent(ticks_after.process - ticks_before.process);
+        // Which thread spends it: the main thread is the process's first.
+        const std::string main_id = std::to_string(session.game_pid());
+        main_percent = percent(ticks_after.threads[main_id] - ticks_before.threads[main_id]);
+        busiest_other_percent = 0;
+        for (const auto& [id, ticks] : ticks_after.threads)
+            if (id != main_id) busiest_other_percent = std::max(busiest_other_percent, percent(ticks - ticks_before.threads[id]));
         kept = state_kept(rest, before, after);
         state.SetIterationTime(elapsed_s);
     }
     state.counters["process_cpu_percent"] = cpu_percent;
+    state.counters["main_thread_percent"] = main_percent;
+    state.counters["busiest_other_thread_percent"] = busiest_other_percent;
     state.counters["state_kept"] = kept ? 1 : 0;
 }
 
