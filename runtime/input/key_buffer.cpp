@@ -29,7 +29,9 @@ struct KeyArrival {
     std::condition_variable appended;
     uint64_t count = 0;  // keys appended so far; under mutex
 };
-KeyArrival arrival;
+// Never destroyed: the process may end while the program thread still rests
+// on it, and a condition variable must not be torn down under a waiter.
+KeyArrival& arrival = *new KeyArrival;
 
 struct EmptyRun {
     int reads = 0;
