@@ -1,6 +1,7 @@
 #include "game/game_state.h"
 
 #include "game/basic.h"
+#include "runtime/core/timer.h"
 
 GameState game;
 
@@ -18,11 +19,17 @@ void reset_game_state() {
 
 // One change of TIMER is one tick of its 18.2 per second clock. The values are
 // compared as 32-bit floats, as the program's single-precision comparison did.
+// Between two readings the program thread sleeps until TIMER can have
+// changed, instead of reading it again at once: the wait then costs no
+// processor and still ends on the tick it waits for.
 void wait_ticks(int16_t n) {
     for (int16_t i = 1; i <= n; ++i) {
         double start = 0;
         statement(1246, [&] { start = timer(); });
         bool same = true;
-        while (same) statement(1247, [&] { same = static_cast<float>(timer()) == static_cast<float>(start); });
+        while (same) statement(1247, [&] {
+            sleep_until_timer_differs(static_cast<float>(start));
+            same = static_cast<float>(timer()) == static_cast<float>(start);
+        });
     }
 }

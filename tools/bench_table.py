@@ -150,6 +150,11 @@ class Benchmark:
     target: str = ""
 
 
+# The real program's threads in the order they are made (SDL's own timer
+# thread comes with SDL_Init's timer subsystem); the waiting benchmarks report
+# each one's CPU share by that order.
+WAITING_THREADS = ("main thread", "SDL's timer thread", "program thread", "timer-event thread", "audio thread")
+
 # The benchmarks the project holds to a target, in plain words. Patterns match
 # the name without "BM_" and without the library's run options.
 BENCHMARKS = [
@@ -220,6 +225,37 @@ BENCHMARKS = [
               [time_per_iteration(), counter("overhead_ms", lambda v: f"overhead {ms(v)}"),
                counter("longest_ms", lambda v: f"longest {ms(v)}", at_most=1200)],
               "≤ 1.2 s"),
+    *[Benchmark(f"ProcessCpuWhileWaiting/{state}",
+                f"whole process's CPU over 10 s while the real program waits: {what} (Xvfb)",
+                [counter("process_cpu_percent", lambda v: f"{significant(v, 2)} % CPU", at_most=limit),
+                 *[counter(f"thread_{number}_percent", lambda v, thread=thread: f"{thread} {significant(v, 2)} %")
+                   for number, thread in enumerate(WAITING_THREADS, start=1)],
+                 counter("state_kept", lambda v: "state kept" if v else "state left", at_least=1)],
+                f"≤ {limit:g} % CPU")
+      for state, what, limit in (("menu", "main menu waiting for a key", 3),
+                                 ("level_1_standing", "level 1, the hero standing", 5),
+                                 ("level_7_standing", "level 7 (a mechanism moving every step), the hero standing", 5),
+                                 ("paused", "paused with the Pause key", 1),
+                                 ("help", "help screen", 3),
+                                 ("foreground_tune", "a foreground tune playing", 3))],
+    *[Benchmark(f"KeyToChangedPixels/{where}",
+                f"a key sent to the X server to the changed pixels in the window: {what} (real program, Xvfb)",
+                [counter("median_ms", lambda v: f"median {ms(v)}", at_most=median),
+                 counter("p95_ms", lambda v: f"p95 {ms(v)}", at_most=p95),
+                 counter("missed", lambda v: f"{significant(v)} missed", at_most=0)],
+                f"as before the waits slept: median ≤ {median:g} ms, p95 ≤ {p95:g} ms")
+      for where, what, median, p95 in (("menu", "menu option C", 34, 50), ("level_1", "a hero move in level 1", 75, 110))],
+    Benchmark("WaitTicksLateness", "how long after TIMER changed wait_ticks(1) returns (whole runtime)",
+              [counter("median_ms", lambda v: f"median {ms(v)}", at_most=1), counter("max_ms", lambda v: f"max {ms(v)}", at_most=4),
+               counter("unmeasured", lambda v: f"{significant(v)} of 100 unmeasured (the watcher was kept from looking)")],
+              "median ≤ 1 ms, max ≤ 4 ms (quiet machine)"),
+    Benchmark(r"PlayPace/(\w+)", "play steps per second in levels 1-9, difficulty {0}, the hero standing (whole runtime)",
+              [counter(f"level_{level}_steps_per_s", lambda v, level=level: f"L{level} {significant(v)}") for level in range(1, 10)],
+              "as before the waits slept"),
+    Benchmark("ForegroundTuneGaps", "silence the device plays between two foreground tunes (a death's fading faces)",
+              [counter("mean_gap_ms", lambda v: f"mean {ms(v)}"), counter("min_gap_ms", lambda v: f"min {ms(v)}"),
+               counter("max_gap_ms", lambda v: f"max {ms(v)}")],
+              "as before the waits slept"),
     Benchmark(r"CloseToExit/(\w+)", "closing the window during the {0} wait to the process's exit (real program, Xvfb)",
               [time_per_iteration(0.5), counter("longest_ms", lambda v: f"longest {ms(v)}", at_most=500),
                counter("failed", lambda v: f"{significant(v)} failed", at_most=0)],

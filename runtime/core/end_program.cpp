@@ -31,6 +31,9 @@ void end_program() {
     // Keys typed before END was reached must not end the wait.
     while (key_typed()) sleep_ms(0);
     control.autodisplay = 1;
+    // No processor while nothing is typed: after a few empty reads INKEY$
+    // rests until a key arrives (10 ms at most, so a closing window is still
+    // seen at once), and the key is taken as soon as it is there.
     do {
         sleep_ms(0);
         if (control.exit_flag.load()) stop_program_thread();

@@ -29,6 +29,23 @@ uint32_t timer_ms_of_day(uint32_t now_ticks_ms, uint32_t ticks_base_ms, uint32_t
     return (now_ticks_ms - ticks_base_ms + ms_of_day_base) % ms_per_day;
 }
 
+namespace {
+
+double stepped_seconds(uint32_t ms_of_day, double steps_per_second) {
+    double product = ms_of_day / 1000.0 * steps_per_second;
+    double steps = static_cast<double>(round_to_int64(product));
+    return steps / steps_per_second;
+}
+
+float plain_timer_at(uint32_t ms_of_day) { return static_cast<float>(stepped_seconds(ms_of_day, ticks_per_second)); }
+
+uint32_t current_ms_of_day() {
+    return timer_ms_of_day(ticks_ms(), control.ticks_base.load(std::memory_order_relaxed),
+                           control.ms_of_day_base.load(std::memory_order_relaxed));
+}
+
+}  // namespace
+
 uint32_t bios_ticks_at(uint32_t now_ticks_ms, uint32_t ticks_base_ms, uint32_t ms_of_day_base) {
     return static_cast<uint32_t>(timer_ms_of_day(now_ticks_ms, ticks_base_ms, ms_of_day_base) * 0.0182);
 }
@@ -54,7 +71,6 @@ uint32_t read_bios_tick_count() {
 
 double timer_at(uint32_t ms_of_day, double accuracy, bool passed) {
     if (error_pending()) return 0;
-    double seconds = ms_of_day / 1000.0;
     double steps_per_second = ticks_per_second;
     if (passed) {
         // NaN is refused as well: it would give no step count at all.
@@ -64,17 +80,40 @@ double timer_at(uint32_t ms_of_day, double accuracy, bool passed) {
         }
         steps_per_second = 1 / accuracy;
     }
-    double product = seconds * steps_per_second;
-    double steps = static_cast<double>(round_to_int64(product));
-    double value = steps / steps_per_second;
+    double value = stepped_seconds(ms_of_day, steps_per_second);
     return passed ? value : static_cast<double>(static_cast<float>(value));
+}
+
+uint32_t timer_change_due_ms(uint32_t ms_of_day) {
+    float shown = plain_timer_at(ms_of_day);
+    auto differs_after = [&](uint32_t delay) { return plain_timer_at((ms_of_day + delay) % ms_per_day) != shown; };
+    // The value steps where seconds x 18.2 passes a half; from a little
+    // before that point the exact millisecond is found by looking.
+    double steps = static_cast<double>(round_to_int64(ms_of_day / 1000.0 * ticks_per_second));
+    double step_at_ms = (steps + 0.5) * 1000 / ticks_per_second;
+    uint32_t delay = step_at_ms > ms_of_day + 2.0 ? static_cast<uint32_t>(step_at_ms - ms_of_day) - 2 : 1;
+    if (ms_of_day + delay >= ms_per_day) delay = ms_per_day - ms_of_day;  // midnight comes first
+    while (delay > 1 && differs_after(delay - 1)) --delay;
+    for (int look = 0; look < 100 && !differs_after(delay); ++look) ++delay;
+    return delay;
+}
+
+void sleep_until_timer_differs(float shown) {
+    if (error_pending()) return;
+    uint32_t ms_of_day = current_ms_of_day();
+    if (plain_timer_at(ms_of_day) != shown) return;
+    // The wait sleeps instead of polling, so that it costs no processor: in
+    // whole milliseconds up to the last one before the change, then in naps
+    // of a tenth of a millisecond, so that it still ends on the tick it waits
+    // for, within a fraction of a millisecond of the change.
+    uint32_t due_in = timer_change_due_ms(ms_of_day);
+    if (due_in > 1) sleep_ms(due_in - 1);
+    for (int nap = 0; nap < 100 && plain_timer_at(current_ms_of_day()) == shown; ++nap) sleep_us(100);
 }
 
 double timer_value(double accuracy, bool passed) {
     if (error_pending()) return 0;
-    uint32_t ms = timer_ms_of_day(ticks_ms(), control.ticks_base.load(std::memory_order_relaxed),
-                                  control.ms_of_day_base.load(std::memory_order_relaxed));
-    return timer_at(ms, accuracy, passed);
+    return timer_at(current_ms_of_day(), accuracy, passed);
 }
 
 float rnd_value(float x, bool passed) {

@@ -29,6 +29,16 @@ double timer_value(double accuracy = 0, bool passed = false);
 // raised the same way.
 double timer_at(uint32_t ms_of_day, double accuracy, bool passed);
 
+// Milliseconds from ms_of_day until the plain TIMER value first differs from
+// the one it shows at ms_of_day (at least 1; the fall to 0 at midnight counts).
+uint32_t timer_change_due_ms(uint32_t ms_of_day);
+
+// Program thread: returns once the plain TIMER value differs from shown,
+// sleeping until then instead of reading the clock again and again. It wakes
+// within a fraction of a millisecond after the change. Returns at once while
+// an error is pending.
+void sleep_until_timer_differs(float shown);
+
 // Time of day in ms from the platform millisecond counter and the start-up
 // base, wrapping at midnight.
 uint32_t timer_ms_of_day(uint32_t now_ticks_ms, uint32_t ticks_base_ms, uint32_t ms_of_day_base);

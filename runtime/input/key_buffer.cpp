@@ -1,11 +1,59 @@
 #include "runtime/input/key_buffer.h"
 
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+
 #include "runtime/core/emulated_memory.h"
+#include "runtime/core/runtime_control.h"
 #include "runtime/core/statement.h"
 #include "runtime/core/strings.h"
 #include "runtime/platform/system.h"
 
 namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// A program polling INKEY$ in a loop (a menu, a "press any key") would keep a
+// processor busy for nothing. After a run of quick empty reads each further
+// empty read rests instead of only yielding: it waits for the main thread to
+// append a key, at most inkey_rest. A key ends the rest at once, so it is
+// seen as soon as before; reads spaced apart (a play step waiting for its
+// tick between them) never start a run and keep the plain yield.
+constexpr int quick_empty_run = 16;
+constexpr auto quick_gap = std::chrono::milliseconds(2);
+constexpr auto inkey_rest = std::chrono::milliseconds(10);
+
+struct KeyArrival {
+    std::mutex mutex;
+    std::condition_variable appended;
+    uint64_t count = 0;  // keys appended so far; under mutex
+};
+// Never destroyed: the process may end while the program thread still rests
+// on it, and a condition variable must not be torn down under a waiter.
+KeyArrival& arrival = *new KeyArrival;
+
+struct EmptyRun {
+    int reads = 0;
+    Clock::time_point last_read{};
+};
+EmptyRun empty_run;  // program thread only
+
+void announce_key() {
+    {
+        std::lock_guard<std::mutex> lock(arrival.mutex);
+        ++arrival.count;
+    }
+    arrival.appended.notify_one();
+}
+
+// Waits for the main thread to append a key, or for the rest to pass.
+void rest_for_key() {
+    std::unique_lock<std::mutex> lock(arrival.mutex);
+    uint64_t seen = arrival.count;
+    if (load_memory_byte_acquire(key_buffer_head_offset) != load_memory_byte_acquire(key_buffer_tail_offset)) return;
+    arrival.appended.wait_for(lock, inkey_rest, [&] { return arrival.count != seen; });
+}
 
 uint8_t next_slot(uint8_t slot) {
     slot = static_cast<uint8_t>(slot + 2);
@@ -32,6 +80,7 @@ bool append_key_entry(uint8_t character, uint8_t scan) {
     emulated_memory[0x400 + tail] = character;
     emulated_memory[0x401 + tail] = scan;
     store_memory_byte_release(key_buffer_tail_offset, next);
+    announce_key();
     return true;
 }
 
@@ -60,9 +109,20 @@ int take_key_entry(uint8_t out[2]) {
 
 int inkey_bytes(uint8_t out[2]) {
     if (error_pending()) return 0;
-    sleep_ms(0);
-    return take_key_entry(out);
+    Clock::time_point start = Clock::now();
+    bool quick = start - empty_run.last_read < quick_gap;
+    // Without the main thread running nobody can append a key during a rest.
+    if (quick && empty_run.reads >= quick_empty_run && control.threads_started.load() == 1)
+        rest_for_key();
+    else
+        sleep_ms(0);
+    int length = take_key_entry(out);
+    empty_run.reads = length == 0 && quick ? empty_run.reads + 1 : 0;
+    empty_run.last_read = Clock::now();
+    return length;
 }
+
+void reset_inkey_rest() { empty_run = EmptyRun{}; }
 
 StringDescriptor* inkey() {
     uint8_t bytes[2];

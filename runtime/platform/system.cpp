@@ -38,6 +38,14 @@ void sleep_ms(uint32_t ms) {
         SDL_Delay(ms);
 }
 
+void sleep_us(uint32_t us) {
+    struct timespec pause {};
+    pause.tv_sec = us / 1000000;
+    pause.tv_nsec = static_cast<long>(us % 1000000) * 1000;
+    while (nanosleep(&pause, &pause) != 0 && errno == EINTR) {
+    }
+}
+
 bool local_ms_of_day(long long seconds_since_epoch, uint32_t* ms_of_day) {
     time_t t = static_cast<time_t>(seconds_since_epoch);
     struct tm local {};

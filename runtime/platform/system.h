@@ -20,6 +20,9 @@ bool change_directory(const std::string& dir);
 // Sleeps the calling thread; 0 only yields.
 void sleep_ms(uint32_t ms);
 
+// Sleeps the calling thread for a part of a millisecond.
+void sleep_us(uint32_t us);
+
 // The platform's millisecond counter (wraps after about 49.7 days).
 uint32_t ticks_ms();
 

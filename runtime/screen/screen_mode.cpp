@@ -152,12 +152,15 @@ void reset_write_page() {
     publish_cursor(m);
 }
 
+// The presentation answers at its next frame, up to some 32 ms away; the
+// program thread sleeps a millisecond at a time meanwhile rather than
+// yielding in a loop, so the wait costs no processor.
 void wait_for_frozen_presentation() {
     int32_t idle = 0;
     control.presentation_freeze.compare_exchange_strong(idle, 1);
     while (control.presentation_freeze.load() != 2) {
         if (control.exit_flag.load()) stop_program_thread();
-        sleep_ms(0);
+        sleep_ms(1);
     }
 }
 

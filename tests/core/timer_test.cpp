@@ -1,3 +1,4 @@
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -92,6 +93,50 @@ TEST_F(TimerTest, TimerValueFollowsTheStartUpBase) {
     double first = timer_value(0.001, true);
     EXPECT_GE(first, 0.0);
     EXPECT_LT(first, 86400.0);
+}
+
+// The next change of the plain value, by rows; every row is also checked
+// against timer_at itself: the value holds until the millisecond before and
+// differs at the one returned.
+TEST_F(TimerTest, NextChangeIsTheFirstMillisecondShowingAnotherValue) {
+    constexpr uint32_t midnight = 86400000;
+    static constexpr struct {
+        uint32_t ms_of_day, due_ms;
+    } rows[] = {
+        {0, 28},                    // 0 until 0.027 s
+        {27, 1},
+        {28, 55},                   // the first step holds until 0.082 s
+        {82, 1},
+        {43200000, 28},             // noon: 786,240.5 steps at 12:00:00.0275
+        {midnight - 28, 1},         // 86400 is shown from 23:59:59.973 on
+        {midnight - 27, 27},        // the fall to 0 at midnight is a change
+        {midnight - 1, 1},
+    };
+    auto shown = [](uint32_t ms) { return static_cast<float>(timer_at(ms % midnight, 0, false)); };
+    for (const auto& row : rows) {
+        uint32_t due = timer_change_due_ms(row.ms_of_day);
+        EXPECT_EQ(due, row.due_ms) << row.ms_of_day;
+        EXPECT_EQ(shown(row.ms_of_day + due - 1), shown(row.ms_of_day)) << row.ms_of_day;
+        EXPECT_NE(shown(row.ms_of_day + due), shown(row.ms_of_day)) << row.ms_of_day;
+    }
+    for (uint32_t ms = 0; ms < 200000; ms += 13) {
+        uint32_t due = timer_change_due_ms(ms);
+        ASSERT_EQ(shown(ms + due - 1), shown(ms)) << ms;
+        ASSERT_NE(shown(ms + due), shown(ms)) << ms;
+    }
+}
+
+// The sleeping wait ends with the value changed, whatever point of a step
+// it starts at.
+TEST_F(TimerTest, SleepingUntilTheValueDiffersEndsOnTheChange) {
+    control.ticks_base = SDL_GetTicks();
+    control.ms_of_day_base = 0;
+    for (int start = 0; start < 6; ++start) {
+        SDL_Delay(static_cast<Uint32>(start * 9));
+        float before = static_cast<float>(timer_value());
+        sleep_until_timer_differs(before);
+        EXPECT_NE(static_cast<float>(timer_value()), before) << start;
+    }
 }
 
 TEST_F(TimerTest, RndSequenceFromTheStartSeed) {

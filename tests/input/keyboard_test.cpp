@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 
 #include "runtime/core/emulated_memory.h"
 #include "runtime/core/events.h"
@@ -415,3 +416,37 @@ TEST_F(Keyboard, CorruptRingPositionsAreRepaired) {
 }
 
 }  // namespace
+
+// A program polling INKEY$ on an empty buffer rests between its reads (a
+// few hundred reads a second, not millions), and a key the main thread
+// appends meanwhile is the very next thing it reads.
+TEST_F(Keyboard, PollingAnEmptyBufferRestsUntilAKeyArrives) {
+    static constexpr struct {
+        int typed_after_ms;  // -1: typed before the polling starts
+        SDLKey sym;
+        Uint16 unicode;
+        const char* read;
+    } rows[] = {{-1, SDLK_a, 'a', "a"}, {30, SDLK_b, 'b', "b"}, {80, SDLK_5, '5', "5"}};
+    for (const auto& row : rows) {
+        reset_inkey_rest();
+        control.threads_started = 1;  // a main thread could append keys meanwhile
+        if (row.typed_after_ms < 0) tap(row.sym, row.unicode);
+        std::thread main_side([&] {
+            if (row.typed_after_ms < 0) return;
+            SDL_Delay(static_cast<Uint32>(row.typed_after_ms));
+            tap(row.sym, row.unicode);
+        });
+        Uint32 start = SDL_GetTicks();
+        std::string key;
+        long reads = 0;
+        while (key.empty() && reads < 10000000) {
+            key = read_one();
+            ++reads;
+        }
+        long polled_ms = static_cast<long>(SDL_GetTicks() - start);
+        main_side.join();
+        EXPECT_EQ(key, row.read) << row.typed_after_ms;
+        // Sixteen quick reads only yield; every later one rests up to 10 ms.
+        EXPECT_LE(reads, 16 + polled_ms / 10 + 3) << row.typed_after_ms;
+    }
+}
