@@ -178,9 +178,8 @@ void BM_ProcessCpuWhileWaiting(benchmark::State& state, RestState rest) {
         auto percent = [&](long ticks) { return 100.0 * static_cast<double>(ticks) / static_cast<double>(sysconf(_SC_CLK_TCK)) / elapsed_s; };
         cpu_percent = percent(ticks_after.process - ticks_before.process);
         // Which thread spends it, in the order they were made: the main
-        // thread, SDL's own timer thread (made by SDL_Init), the program
-        // thread, the timer-event thread, then the audio thread once a sound
-        // has played.
+        // thread, the program thread, the timer-event thread, then the audio
+        // thread once a sound has played.
         thread_percents.clear();
         for (const auto& [id, ticks] : ticks_after.threads) thread_percents.push_back(percent(ticks - ticks_before.threads[id]));
         kept = state_kept(rest, before, after);

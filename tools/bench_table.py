@@ -153,7 +153,7 @@ class Benchmark:
 # The real program's threads in the order they are made (SDL's own timer
 # thread comes with SDL_Init's timer subsystem); the waiting benchmarks report
 # each one's CPU share by that order.
-WAITING_THREADS = ("main thread", "SDL's timer thread", "program thread", "timer-event thread", "audio thread")
+WAITING_THREADS = ("main thread", "program thread", "timer-event thread", "audio thread")
 
 # The benchmarks the project holds to a target, in plain words. Patterns match
 # the name without "BM_" and without the library's run options.
