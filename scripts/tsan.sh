@@ -13,7 +13,7 @@ cd "$(dirname "$0")/.."
 start=$SECONDS
 
 scripts/install-deps.sh libsdl1.2-dev libsdl-mixer1.2-dev libsdl-ttf2.0-dev pkg-config cmake ninja-build g++ \
-    libgtest-dev libbenchmark-dev xvfb xdotool libxdo-dev x11-utils x11-xkb-utils imagemagick || { echo "tsan: could not install the build dependencies"; exit 1; }
+    libgtest-dev libbenchmark-dev xvfb xdotool libxdo-dev x11-utils imagemagick || { echo "tsan: could not install the build dependencies"; exit 1; }
 mkdir -p build
 if ! { cmake --preset tsan && cmake --build --preset tsan; } >build/tsan-build.log 2>&1; then
     tail -40 build/tsan-build.log
