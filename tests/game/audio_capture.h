@@ -39,6 +39,11 @@ struct AudioCapture {
     }
 };
 
+// In the child, before it ends: the last sound the mixer took is still on
+// its way to the device (on sdl12-compat through SDL 2's buffers too, which
+// the device's closing drops); a moment lets it arrive.
+inline void let_the_last_sound_reach_the_device() { SDL_Delay(300); }
+
 // A tune as the device receives it, at the given tempo (the tunes set their
 // own octave and length but not the tempo).
 inline std::vector<uint8_t> rendered_tune(const std::string& tune, int tempo) {
