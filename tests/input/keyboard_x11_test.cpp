@@ -10,6 +10,7 @@
 #include "runtime/core/strings.h"
 #include "runtime/input/keyboard.h"
 #include "support/runtime_child.h"
+#include "support/sdl_library.h"
 #include "support/x_server.h"
 
 namespace {
@@ -46,9 +47,17 @@ TEST(KeyboardX11, TypedKeysReachInkeyAsTheirPcCodes) {
             SDL_Delay(100);
             // Keypad 6 and 5 are typed by their Num Lock off keysyms: for KP_6
             // itself xdotool would press Num Lock, a key that ends an Alt code.
+            // For the e with acute, which has no key on the server's layout,
+            // xdotool lends a spare key code for a moment; SDL 2 does not
+            // follow such a change, so on sdl12-compat it is typed on a
+            // French layout, which has a key for it (SDL 1.2.15 in turn takes
+            // a changed layout only some time later).
+            const std::string e_acute = sdl12_compat_loaded()
+                                            ? "setxkbmap fr && sleep 1 && xdotool key eacute 2>/dev/null; setxkbmap us; "
+                                            : "xdotool key --delay 40 eacute 2>/dev/null; ";
             command_output(
-                "xdotool key --delay 40 a shift+a ctrl+a alt+a Up Down Left Right F1 Escape Return BackSpace eacute "
-                "2>/dev/null; xdotool keydown alt key --delay 40 KP_Right KP_Begin keyup alt 2>/dev/null");
+                "xdotool key --delay 40 a shift+a ctrl+a alt+a Up Down Left Right F1 Escape Return BackSpace 2>/dev/null; " +
+                e_acute + "xdotool keydown alt key --delay 40 KP_Right KP_Begin keyup alt 2>/dev/null");
             std::string keys;
             for (int i = 0; i < 14; ++i) keys += read_key_hex(3000) + " ";
             child_report("keys:" + keys);

@@ -14,6 +14,9 @@
 #include "runtime/sound/play.h"
 #include "runtime/sound/sound_queue.h"
 #include "runtime/sound/sound_table.h"
+#include "runtime/sound/tone.h"
+#include "support/device_audio.h"
+#include "support/sdl_library.h"
 #include "support/runtime_child.h"
 
 namespace {
@@ -74,22 +77,18 @@ std::vector<uint8_t> rendered(const char* music, PlaySettings& settings) {
     return parts.empty() ? std::vector<uint8_t>{} : parts[0].samples;
 }
 
-bool all_zero(const std::vector<uint8_t>& bytes, size_t from, size_t to) {
-    return std::all_of(bytes.begin() + static_cast<long>(from), bytes.begin() + static_cast<long>(to), [](uint8_t b) { return b == 0; });
-}
-
 }  // namespace
 
 TEST(Playback, DeviceReceivesTheLeadSilenceThenEachTuneWholeAndInOrder) {
     std::string file = "/tmp/tz-playback-" + std::to_string(getpid()) + ".raw";
     ChildOptions options;
-    options.environment = {{"SDL_AUDIODRIVER", "disk"}, {"SDL_DISKAUDIOFILE", file}, {"SDL_DISKAUDIODELAY", "46"}};
+    options.environment = disk_audio_environment(file);
     ChildResult result = run_runtime_child(tunes_routine, options);
     ASSERT_TRUE(result.exited) << result.stderr_text;
     EXPECT_EQ(result.status, 0);
 
     std::ifstream in(file, std::ios::binary);
-    std::vector<uint8_t> device((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    DeviceAudio device(std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()));
     std::remove(file.c_str());
 
     PlaySettings settings;
@@ -99,18 +98,18 @@ TEST(Playback, DeviceReceivesTheLeadSilenceThenEachTuneWholeAndInOrder) {
     size_t end = 0;
     size_t starts[3];
     for (int i = 0; i < 3; ++i) {
-        auto found = std::search(device.begin() + static_cast<long>(end), device.end(), tunes[i].begin(), tunes[i].end());
-        ASSERT_NE(found, device.end()) << "tune " << i << " did not reach the device whole";
-        starts[i] = static_cast<size_t>(found - device.begin());
+        starts[i] = device.find(tunes[i], end);
+        ASSERT_NE(starts[i], DeviceAudio::npos) << "tune " << i << " did not reach the device whole";
         // Only silence before it: nothing overlapped it and nothing came between.
-        EXPECT_TRUE(all_zero(device, end, starts[i])) << "tune " << i;
-        end = starts[i] + tunes[i].size();
+        EXPECT_TRUE(device.silent(end, starts[i])) << "tune " << i;
+        end = starts[i] + tunes[i].size() / bytes_per_frame;
     }
-    EXPECT_TRUE(all_zero(device, end, device.size()));
-    EXPECT_GE(starts[0], 32768u);
+    EXPECT_TRUE(device.silent(end, device.frames()));
+    EXPECT_TRUE(device.channels_equal());
+    EXPECT_GE(starts[0], 32768u / bytes_per_frame);
     // One tune follows the other after a few main-loop periods and mixing
     // chunks (generously: a busy machine delays the main loop).
-    EXPECT_LT(starts[1] - (starts[0] + tunes[0].size()), 0.75 * 88200);
+    EXPECT_LT(starts[1] - (starts[0] + tunes[0].size() / bytes_per_frame), 0.75 * audio_rate_hz);
 
     EXPECT_EQ(reported_value(result, "queued_after_settings"), 1);
     // Each foreground PLAY holds the program until its tune has played: the

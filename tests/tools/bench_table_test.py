@@ -76,6 +76,24 @@ class Rows(unittest.TestCase):
         self.assertEqual(names, ["YieldAlone", "AssignChrToVariable"])
 
 
+class MergedRuns(unittest.TestCase):
+    def test_runs_of_a_second_file_follow_the_first_and_its_context_stays(self):
+        import json
+        import tempfile
+        first = {"context": {"num_cpus": 2}, "benchmarks": [run("CloseToExit/tune", real_ns=60e6)]}
+        second = {"context": {"num_cpus": 8}, "benchmarks": [run("CloseToExitOnSdl12Compat/tune", real_ns=70e6)]}
+        with tempfile.TemporaryDirectory() as folder:
+            paths = [os.path.join(folder, name) for name in ("a.json", "b.json")]
+            for path, results in zip(paths, (first, second)):
+                with open(path, "w", encoding="utf-8") as file:
+                    json.dump(results, file)
+            merged = bench_table.merged_results(paths)
+        self.assertEqual(merged["context"], {"num_cpus": 2})
+        table = bench_table.make_table(merged).splitlines()[2:]
+        self.assertEqual([line.split("|")[1].strip() for line in table], ["CloseToExit/tune", "CloseToExitOnSdl12Compat/tune"])
+        self.assertIn("with sdl12-compat", table[1])
+
+
 class Readme(unittest.TestCase):
     text = "# T\n\nbefore\n\n<!-- benchmarks:begin -->\nold table\n<!-- benchmarks:end -->\n\nafter\n"
 
