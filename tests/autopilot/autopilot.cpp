@@ -215,7 +215,15 @@ public:
             // The next level is on the screen; the run ends here.
             log_.line("levels " + std::to_string(options_.first_level) + "-" + std::to_string(options_.last_level) +
                       " won in " + format_seconds(seconds_since(run_start)) + ", lives lost " + std::to_string(lives_lost_total_));
-            type("f");
+            // A key typed while the next level is being set up may be
+            // discarded with the typed-ahead keys, so F waits for that level
+            // and is typed again while the game still runs.
+            int next = options_.last_level + 1;
+            if (next <= 9) wait_for([&](const TextScreen& s) { return level_shown(s) == next; }, 60);
+            for (int tries = 0; tries < 5 && game_running(); ++tries) {
+                type("f");
+                wait_for([](const TextScreen&) { return false; }, 2);
+            }
             return true;
         }
         if (options_.run == Options::Run::whole_game) {
