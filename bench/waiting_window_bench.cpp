@@ -28,6 +28,7 @@ extern "C" {
 #include "game/window_waits.h"
 #include "runtime/core/runtime_control.h"
 #include "runtime/screen/present.h"
+#include "runtime/screen/window_scale.h"
 
 namespace {
 
@@ -95,6 +96,7 @@ bool reach_rest(XSession& session, RestState state, std::string& why) {
                 SDL_Quit();
                 reset_runtime_control();
                 reset_presentation();
+                reset_window_scale();
                 char name[] = "tommy-zappo";
                 char* argv[] = {name, nullptr};
                 std::exit(runtime_main(1, argv, tunes_forever));
