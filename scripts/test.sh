@@ -69,7 +69,11 @@ run_on_sdl12_compat() {
         return
     fi
     local log=build/default/ctest-sdl12-compat.log
-    LD_LIBRARY_PATH="$library${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}" ctest --preset default -E '^Autopilot\.' 2>&1 | tee "$log" |
+    # The window tests there wait on SDL 2's own event handling, whose pace a
+    # loaded machine changes more than the original's: a test that fails is
+    # run once more (ctest reports the repeat) before it counts as failed.
+    LD_LIBRARY_PATH="$library${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}" ctest --preset default -E '^Autopilot\.' \
+        --repeat until-pass:2 2>&1 | tee "$log" |
         grep -E '^\s*[0-9]+/[0-9]+ Test|tests passed|Failed|\*\*\*' || true
     # A test that cannot hold on SDL 2 says why in its skip message.
     awk '/: Skipped$/ { getline reason; next_reason = reason }

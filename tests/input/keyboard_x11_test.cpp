@@ -50,10 +50,11 @@ TEST(KeyboardX11, TypedKeysReachInkeyAsTheirPcCodes) {
             // For the e with acute, which has no key on the server's layout,
             // xdotool lends a spare key code for a moment; SDL 2 does not
             // follow such a change, so on sdl12-compat it is typed on a
-            // French layout, which has a key for it (SDL 1.2.15 in turn takes
-            // a changed layout only some time later).
+            // French layout, which has a key for it; a loaded machine may take
+            // seconds to pass the new layout on (SDL 1.2.15 in turn takes a
+            // changed layout only some time later).
             const std::string e_acute = sdl12_compat_loaded()
-                                            ? "setxkbmap fr && sleep 1 && xdotool key eacute 2>/dev/null; setxkbmap us; "
+                                            ? "setxkbmap fr && sleep 3 && xdotool key eacute 2>/dev/null; setxkbmap us; "
                                             : "xdotool key --delay 40 eacute 2>/dev/null; ";
             command_output(
                 "xdotool key --delay 40 a shift+a ctrl+a alt+a Up Down Left Right F1 Escape Return BackSpace 2>/dev/null; " +
