@@ -4,7 +4,9 @@
 # AddressSanitizer + UndefinedBehaviorSanitizer, runs the normal build's suite
 # again on sdl12-compat (the SDL 1.2 built on SDL 2 that current
 # distributions ship), runs the fuzzers for a bounded time, and ends with one
-# summary line.
+# summary line. In a git work tree it ends by checking that the tests left
+# the tree as they found it: every output belongs under build/ or a
+# temporary folder.
 set -u
 cd "$(dirname "$0")/.."
 
@@ -89,6 +91,30 @@ run_on_sdl12_compat() {
     count_results "autopilot on sdl12-compat" "$autopilot_log"
 }
 
+# The work tree's state before anything ran, where it is a git work tree
+# (ignored files, build/ among them, are not part of it).
+in_git_tree=false
+if command -v git >/dev/null 2>&1 && git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+    in_git_tree=true
+    tree_before=$(git status --porcelain --untracked-files=all)
+fi
+
+# Counts a pass when the work tree is as the tests found it, otherwise a
+# failure naming every path that is new or changed since the start.
+check_tree_unchanged() {
+    $in_git_tree || return 0
+    echo "=== the work tree as the tests found it"
+    local left
+    left=$(comm -13 <(sort <<<"$tree_before") <(git status --porcelain --untracked-files=all | sort))
+    if [ -z "$left" ]; then
+        passed=$((passed + 1))
+        return
+    fi
+    echo "$left"
+    failures+=("the tests left the work tree changed: $(echo "$left" | sed -E 's/^.. //' | paste -sd ' ' -)")
+    failed=$((failed + 1))
+}
+
 mkdir -p build
 run_preset default
 run_preset asan
@@ -98,6 +124,8 @@ if [ -x scripts/fuzz.sh ]; then
     echo "=== fuzzers"
     if scripts/fuzz.sh 30; then passed=$((passed + 1)); else failed=$((failed + 1)); failures+=("fuzzers"); fi
 fi
+
+check_tree_unchanged
 
 echo
 for failure in "${failures[@]+"${failures[@]}"}"; do echo "FAILED: $failure"; done

@@ -10,7 +10,8 @@
 //   autopilot --practice N   one level chosen with its digit in the menu
 //
 // Further options: --log FILE (also appended to), --failure-shot FILE
-// (default autopilot-failure.ppm), --game PATH (default: the tommy-zappo
+// (default autopilot-failure.ppm in the build folder, never the working
+// directory, which may be the source tree), --game PATH (default: the tommy-zappo
 // beside the test programs), --shots DIR (PPM screenshots of the title,
 // level 1 and the ending, for the README).
 #include <sys/wait.h>
@@ -45,7 +46,7 @@ struct Options {
     std::string difficulty = "easy";
     int lives = 9;
     std::string log_path;
-    std::string failure_shot = "autopilot-failure.ppm";
+    std::string failure_shot;
     std::string game;
     std::string shots_dir;
 };
@@ -435,6 +436,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (options.game.empty()) options.game = game_executable();
+    if (options.failure_shot.empty()) {
+        std::string build_dir = game_executable();
+        options.failure_shot = build_dir.substr(0, build_dir.rfind('/') + 1) + "autopilot-failure.ppm";
+    }
     Log log(options.log_path);
     XSession session;
     if (!session.start_server()) {
