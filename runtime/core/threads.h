@@ -24,8 +24,16 @@ bool on_main_thread();
 void run_program_thread(void (*routine)());
 
 // Program thread: marks it stopped, waits for shutdown to begin, then unwinds
-// its whole stack (every destructor runs) back into run_program_thread.
+// its whole stack (every destructor runs) back into run_program_thread. Where
+// the platform cannot unwind, or the unwind fails, it jumps there directly
+// (no destructors): the thread must end either way.
 [[noreturn]] void stop_program_thread();
+
+// How the program thread's end is to go; tests set it.
+struct ProgramThreadEnd {
+    bool unwind_fails = false;  // the forced unwind reports an error instead of unwinding
+};
+extern ProgramThreadEnd program_thread_end;
 
 // The shutdown that the main thread runs to end the process; installed once
 // the worker threads run.

@@ -12,6 +12,7 @@
 #include "runtime/core/end_program.h"
 #include "runtime/core/runtime_control.h"
 #include "runtime/core/statement.h"
+#include "runtime/core/threads.h"
 #include "runtime/core/timer.h"
 #include "runtime/platform/system.h"
 #include "runtime/platform/window_art.h"
@@ -208,6 +209,29 @@ TEST(Lifecycle, EveryWayOutUnwindsTheProgramThreadAndEndsWithStatusZero) {
         EXPECT_TRUE(result.exited);
         EXPECT_EQ(result.status, 0);
         EXPECT_TRUE(result.reported("unwound"));
+    }
+}
+
+// An unwinder that cannot walk the stack must not hang the close: the thread
+// lands in its thread function all the same (no destructors run) and the
+// process still ends with status 0.
+TEST(Lifecycle, FailedUnwindStillEndsTheProgramThreadWithStatusZero) {
+    for (const WayOut& way : {ways_out[0], ways_out[2]}) {
+        SCOPED_TRACE(way.name);
+        static ProgramRoutine inner;
+        inner = way.routine;
+        ChildOptions options;
+        options.timeout_ms = 10000;
+        ChildResult result = run_runtime_child(
+            [] {
+                program_thread_end.unwind_fails = true;
+                UnwindWitness witness;
+                inner();
+            },
+            options);
+        EXPECT_FALSE(result.timed_out);
+        EXPECT_EQ(result.status, 0);
+        EXPECT_FALSE(result.reported("unwound"));
     }
 }
 
