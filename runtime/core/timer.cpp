@@ -1,5 +1,6 @@
 #include "runtime/core/timer.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 
@@ -100,15 +101,22 @@ uint32_t timer_change_due_ms(uint32_t ms_of_day) {
 
 void sleep_until_timer_differs(float shown) {
     if (error_pending()) return;
-    uint32_t ms_of_day = current_ms_of_day();
-    if (plain_timer_at(ms_of_day) != shown) return;
     // The wait sleeps instead of polling, so that it costs no processor: in
     // whole milliseconds up to the last one before the change, then in naps
     // of a tenth of a millisecond, so that it still ends on the tick it waits
-    // for, within a fraction of a millisecond of the change.
-    uint32_t due_in = timer_change_due_ms(ms_of_day);
-    if (due_in > 1) sleep_ms(due_in - 1);
-    for (int nap = 0; nap < 100 && plain_timer_at(current_ms_of_day()) == shown; ++nap) sleep_us(100);
+    // for, within a fraction of a millisecond of the change. The sleep is cut
+    // into slices and ends early once attention_flag is set, so that Pause,
+    // Ctrl+Break and a close reach the caller's statement step within a
+    // slice, as the busy wait it replaces let them at once.
+    for (;;) {
+        uint32_t ms_of_day = current_ms_of_day();
+        if (plain_timer_at(ms_of_day) != shown || control.attention_flag.load() != 0) return;
+        uint32_t due_in = timer_change_due_ms(ms_of_day);
+        if (due_in <= 1) break;
+        sleep_ms(std::min(due_in - 1, timer_sleep_slice_ms));
+    }
+    for (int nap = 0; nap < 100 && plain_timer_at(current_ms_of_day()) == shown && control.attention_flag.load() == 0; ++nap)
+        sleep_us(100);
 }
 
 double timer_value(double accuracy, bool passed) {

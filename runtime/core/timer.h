@@ -36,7 +36,9 @@ uint32_t timer_change_due_ms(uint32_t ms_of_day);
 // Program thread: returns once the plain TIMER value differs from shown,
 // sleeping until then instead of reading the clock again and again. It wakes
 // within a fraction of a millisecond after the change. Returns at once while
-// an error is pending.
+// an error is pending, and within timer_sleep_slice_ms once attention_flag is
+// set (the caller's statement step then holds or ends the program).
+constexpr uint32_t timer_sleep_slice_ms = 10;
 void sleep_until_timer_differs(float shown);
 
 // Time of day in ms from the platform millisecond counter and the start-up

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <thread>
 
 #include "runtime/core/rounding.h"
 #include "runtime/core/runtime_control.h"
@@ -136,6 +137,27 @@ TEST_F(TimerTest, SleepingUntilTheValueDiffersEndsOnTheChange) {
         float before = static_cast<float>(timer_value());
         sleep_until_timer_differs(before);
         EXPECT_NE(static_cast<float>(timer_value()), before) << start;
+    }
+}
+
+// Pause, Ctrl+Break and a close set attention_flag; the sleeping wait gives
+// way to the statement step then, before TIMER changes, whether the flag was
+// set before the wait or during it.
+TEST_F(TimerTest, SleepingUntilTheValueDiffersGivesWayToAttention) {
+    control.ticks_base = SDL_GetTicks();
+    control.ms_of_day_base = 0;
+    for (int set_after_ms : {0, 15}) {
+        control.attention_flag = 0;
+        sleep_until_timer_differs(static_cast<float>(timer_value()));  // start just after a change
+        float before = static_cast<float>(timer_value());
+        std::thread setter([set_after_ms] {
+            SDL_Delay(static_cast<Uint32>(set_after_ms));
+            control.attention_flag = 1;
+        });
+        if (set_after_ms == 0) setter.join();
+        sleep_until_timer_differs(before);
+        EXPECT_EQ(static_cast<float>(timer_value()), before) << set_after_ms;
+        if (setter.joinable()) setter.join();
     }
 }
 
