@@ -52,7 +52,7 @@ void BM_CloseToExit(benchmark::State& state, WaitKind kind) {
 const bool close_benchmarks_registered = [] {
     const std::string family = sdl12_compat_loaded() ? "CloseToExitOnSdl12Compat/" : "CloseToExit/";
     const std::pair<WaitKind, int> closes[] = {{WaitKind::tune, 3}, {WaitKind::mode_change, 5}, {WaitKind::fullscreen_switch, 3},
-                                               {WaitKind::pause, 3}, {WaitKind::calibration, 3}, {WaitKind::level_wait, 8}};
+                                               {WaitKind::pause, 3}, {WaitKind::calibration, 3}, {WaitKind::level, 8}};
     for (const auto& [kind, iterations] : closes)
         benchmark::RegisterBenchmark((family + wait_kind_name(kind)).c_str(), BM_CloseToExit, kind)
             ->UseManualTime()

@@ -1,5 +1,6 @@
 #include "runtime/input/key_buffer.h"
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -14,15 +15,21 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// A program polling INKEY$ in a loop (a menu, a "press any key") would keep a
-// processor busy for nothing. After a run of quick empty reads each further
-// empty read rests instead of only yielding: it waits for the main thread to
-// append a key, at most inkey_rest. A key ends the rest at once, so it is
-// seen as soon as before; reads spaced apart (a play step waiting for its
-// tick between them) never start a run and keep the plain yield.
-constexpr int quick_empty_run = 16;
+// A program polling INKEY$ in a loop (a menu, a "press any key", a play loop
+// without its step pause) would keep a processor busy for nothing. After a
+// run of quick reads (each less than quick_gap after the one before) the
+// reads are paced: each further read waits for its turn, one every
+// inkey_pace, or until the main thread appends a key. A key is read as soon
+// as it arrives, yet a read that a key let through early still uses its
+// turn, so the loop runs at one read per inkey_pace whether keys arrive or
+// not: the play loop without its step pause keeps an even 100 steps a
+// second, its chasers, drops and crawler too, while a key is held. A burst
+// of keys runs ahead by two turns at most, so that no rest lasts longer.
+// Reads spaced apart (a play step waiting for its tick between them) never
+// start a run and keep the plain yield.
+constexpr int quick_run = 16;
 constexpr auto quick_gap = std::chrono::milliseconds(2);
-constexpr auto inkey_rest = std::chrono::milliseconds(10);
+constexpr auto inkey_pace = std::chrono::milliseconds(10);
 
 struct KeyArrival {
     std::mutex mutex;
@@ -33,11 +40,12 @@ struct KeyArrival {
 // on it, and a condition variable must not be torn down under a waiter.
 KeyArrival& arrival = *new KeyArrival;
 
-struct EmptyRun {
-    int reads = 0;
+struct ReadRun {
+    int reads = 0;                   // quick reads in a row, keys or none
     Clock::time_point last_read{};
+    Clock::time_point turn{};        // when the next paced read may go on
 };
-EmptyRun empty_run;  // program thread only
+ReadRun read_run;  // program thread only
 
 void announce_key() {
     {
@@ -47,12 +55,12 @@ void announce_key() {
     arrival.appended.notify_one();
 }
 
-// Waits for the main thread to append a key, or for the rest to pass.
-void rest_for_key() {
+// Waits for the main thread to append a key, or until the given time.
+void rest_for_key(Clock::time_point until) {
     std::unique_lock<std::mutex> lock(arrival.mutex);
     uint64_t seen = arrival.count;
     if (load_memory_byte_acquire(key_buffer_head_offset) != load_memory_byte_acquire(key_buffer_tail_offset)) return;
-    arrival.appended.wait_for(lock, inkey_rest, [&] { return arrival.count != seen; });
+    arrival.appended.wait_until(lock, until, [&] { return arrival.count != seen; });
 }
 
 uint8_t next_slot(uint8_t slot) {
@@ -110,19 +118,22 @@ int take_key_entry(uint8_t out[2]) {
 int inkey_bytes(uint8_t out[2]) {
     if (error_pending()) return 0;
     Clock::time_point start = Clock::now();
-    bool quick = start - empty_run.last_read < quick_gap;
+    read_run.reads = start - read_run.last_read < quick_gap ? read_run.reads + 1 : 0;
     // Without the main thread running nobody can append a key during a rest.
-    if (quick && empty_run.reads >= quick_empty_run && control.threads_started.load() == 1)
-        rest_for_key();
-    else
+    if (read_run.reads > quick_run && control.threads_started.load() == 1) {
+        if (read_run.reads == quick_run + 1) read_run.turn = start + inkey_pace;
+        if (start < read_run.turn) rest_for_key(read_run.turn);
+        Clock::time_point now = Clock::now();
+        read_run.turn = std::min(std::max(read_run.turn, now) + inkey_pace, now + 2 * inkey_pace);
+    } else {
         sleep_ms(0);
+    }
     int length = take_key_entry(out);
-    empty_run.reads = length == 0 && quick ? empty_run.reads + 1 : 0;
-    empty_run.last_read = Clock::now();
+    read_run.last_read = Clock::now();
     return length;
 }
 
-void reset_inkey_rest() { empty_run = EmptyRun{}; }
+void reset_inkey_rest() { read_run = ReadRun{}; }
 
 StringDescriptor* inkey() {
     uint8_t bytes[2];

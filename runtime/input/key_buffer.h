@@ -39,11 +39,12 @@ int take_key_entry(uint8_t out[2]);
 // INKEY$ over plain bytes: nothing while an error is pending, otherwise it
 // yields the processor once (a program polling INKEY$ must not starve the
 // main thread) and takes the oldest entry. Once a program polls it in a tight
-// loop on an empty buffer, each further empty read rests up to 10 ms instead
-// of yielding, and a key appended meanwhile ends the rest at once.
+// loop, the reads keep an even pace of one per 10 ms: each waits for its
+// turn instead of yielding, a key appended meanwhile ends the wait at once,
+// and the pace is the same whether keys arrive or not.
 int inkey_bytes(uint8_t out[2]);
 
-// Forgets the run of empty reads (for tests).
+// Forgets the run of quick reads and its pace (for tests).
 void reset_inkey_rest();
 
 // INKEY$: the same as a temporary string of 0, 1 or 2 bytes (up arrow:

@@ -94,7 +94,7 @@ TEST_P(FaultCloseDuringWait, EndsWithStatusZero) {
 
 INSTANTIATE_TEST_SUITE_P(Waits, FaultCloseDuringWait,
                          ::testing::Values(WaitKind::tune, WaitKind::mode_change, WaitKind::fullscreen_switch, WaitKind::pause,
-                                           WaitKind::calibration, WaitKind::level_wait),
+                                           WaitKind::calibration, WaitKind::level),
                          [](const ::testing::TestParamInfo<WaitKind>& info) { return std::string(wait_kind_name(info.param)); });
 
 // Hundreds of keys as fast as X types them, first in the menu (none of them a

@@ -10,7 +10,7 @@
 // | fullscreen_switch | "s" in the menu: the switch waits for the main thread     |
 // | pause             | the Pause key in a level                                  |
 // | calibration       | the joystick calibration, a busy loop over INKEY$ (no stick) |
-// | level_wait        | level 1 playing, the hero standing: mostly the step's wait of a tick |
+// | level             | level 1 playing, the hero standing: mostly the wait of a tick |
 #pragma once
 
 #include <chrono>
@@ -22,7 +22,7 @@
 #include "game/x_session.h"
 #include "runtime/lifecycle/lifecycle.h"
 
-enum class WaitKind { tune, mode_change, fullscreen_switch, pause, calibration, level_wait };
+enum class WaitKind { tune, mode_change, fullscreen_switch, pause, calibration, level };
 
 inline const char* wait_kind_name(WaitKind kind) {
     switch (kind) {
@@ -31,7 +31,7 @@ inline const char* wait_kind_name(WaitKind kind) {
     case WaitKind::fullscreen_switch: return "fullscreen_switch";
     case WaitKind::pause: return "pause";
     case WaitKind::calibration: return "calibration";
-    case WaitKind::level_wait: return "level_wait";
+    case WaitKind::level: return "level";
     }
     return "unknown";
 }
@@ -104,7 +104,7 @@ inline bool reach_wait(XSession& session, WaitKind kind, std::string& why) {
             return true;
         why = "the calibration screen never appeared\n" + screen.dump();
         return false;
-    case WaitKind::level_wait:
+    case WaitKind::level:
         session.key("1");
         if (session.wait_for(screen, shows_level_one, 20000)) return true;
         why = "level 1 never appeared\n" + screen.dump();

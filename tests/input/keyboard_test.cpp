@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
 #include <thread>
 
@@ -448,5 +449,37 @@ TEST_F(Keyboard, PollingAnEmptyBufferRestsUntilAKeyArrives) {
         EXPECT_EQ(key, row.read) << row.typed_after_ms;
         // Sixteen quick reads only yield; every later one rests up to 10 ms.
         EXPECT_LE(reads, 16 + polled_ms / 10 + 3) << row.typed_after_ms;
+    }
+}
+
+// A polling loop keeps its pace whether keys arrive or not (none, a held
+// key's repeat, typing): every key is read as it comes, yet the loop reads
+// no more often for it.
+TEST_F(Keyboard, PollingKeepsItsPaceWhetherKeysArriveOrNot) {
+    for (Uint32 key_every_ms : {0u, 30u, 120u}) {
+        reset_inkey_rest();
+        control.threads_started = 1;
+        std::atomic<bool> polling{true};
+        size_t typed = 0;
+        std::thread main_side([&] {
+            while (key_every_ms > 0 && polling.load()) {
+                SDL_Delay(key_every_ms);
+                tap(SDLK_x, 'x');
+                ++typed;
+            }
+        });
+        Uint32 start = SDL_GetTicks();
+        long reads = 0;
+        size_t keys = 0;
+        while (SDL_GetTicks() - start < 400) {
+            keys += read_one().empty() ? 0 : 1;
+            ++reads;
+        }
+        long polled_ms = static_cast<long>(SDL_GetTicks() - start);
+        polling = false;
+        main_side.join();
+        keys += read_all().size();
+        EXPECT_EQ(keys, typed) << key_every_ms;
+        EXPECT_LE(reads, 16 + polled_ms / 10 + 3) << key_every_ms;
     }
 }
