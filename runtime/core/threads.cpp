@@ -5,9 +5,11 @@
 #include <cstdlib>
 
 // The program thread ends by a forced unwind where the platform has the
-// unwinder's interface and sigsetjmp (every Linux toolchain); elsewhere (the
-// web build) it lands in run_program_thread with a plain longjmp, destructors
-// left out. A build may choose by defining TZ_FORCED_UNWIND to 0 or 1.
+// unwinder's interface and sigsetjmp (glibc declares the latter as a macro,
+// which is what is looked for); elsewhere (a C library without that macro,
+// as the web build's) it lands in run_program_thread with a plain longjmp,
+// destructors left out. A build may choose by defining TZ_FORCED_UNWIND to 0
+// or 1.
 #ifndef TZ_FORCED_UNWIND
 #if defined(__has_include)
 #if __has_include(<unwind.h>) && defined(sigsetjmp)
