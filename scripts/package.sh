@@ -39,7 +39,7 @@ unmet=$(dpkg-checkbuilddeps 2>&1 | sed -n 's/.*Unmet build dependencies: //p' | 
 # shellcheck disable=SC2086 # one package a word
 [ -z "$unmet" ] || scripts/install-deps.sh $unmet || exit 1
 if [ "$contents$install_check" != nono ]; then
-    scripts/install-deps.sh xvfb xdotool desktop-file-utils appstream || exit 1
+    scripts/install-deps.sh xvfb x11-utils xdotool desktop-file-utils appstream || exit 1
 fi
 
 source_name=$(dpkg-parsechangelog -S Source)
@@ -117,6 +117,9 @@ play_once() {
     for _ in $(seq 300); do [ -s "$fd_file" ] && [ -z "$(tail -c 1 "$fd_file")" ] && break; sleep 0.1; done
     display=":$(head -1 "$fd_file")"
     rm -f "$fd_file"
+    # A game started at once on a display whose number was just given up has
+    # now and then found no server; a first client's answer comes before it.
+    for _ in $(seq 50); do DISPLAY=$display xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
     # shellcheck disable=SC2086 # the Exec line is split as the desktop splits it
     DISPLAY=$display SDL_AUDIODRIVER=dummy $command &
     game=$!
@@ -139,9 +142,8 @@ play_once() {
 }
 
 # The desktop entry $1's command line, played as play_once does; passes on
-# status 0. On this shared machine a virtual display has now and then been
-# gone before the game reached it (status 100, SDL could not start): that
-# game is played once more on a new display, and says so.
+# status 0. Should SDL still find no display (status 100), the game is
+# played once more on a new one, and says so.
 play_from_menu_entry() {
     local entry=$1 name=$2 command status
     command=$(sed -n 's/^Exec=//p' "$entry" | sed -E 's/ ?%[fFuUick]//g')
@@ -211,6 +213,13 @@ if [ "$install_check" = yes ]; then
     elif dpkg-query -W "$source_name" >/dev/null 2>&1; then
         fail "install check" "$source_name is installed already; purge it first"
     else
+        # The dependencies hold on sdl12-compat's shim as on the original
+        # SDL 1.2 (apt only works the installation out here).
+        if apt-get install -s "./build/$deb" libsdl1.2-compat-shim 2>&1 | grep -q "^Inst $source_name "; then
+            pass "apt could install it beside sdl12-compat's shim"
+        else
+            fail "apt could install it beside sdl12-compat's shim"
+        fi
         file_system >"$work/before.txt"
         if DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "./build/$deb" >"$work/apt.log" 2>&1; then
             pass "apt-get install ./build/$deb"
@@ -218,6 +227,9 @@ if [ "$install_check" = yes ]; then
             cat "$work/apt.log"
             fail "apt-get install ./build/$deb"
         fi
+        file_system >"$work/installed.txt"
+        echo "the install added:"
+        comm -13 "$work/before.txt" "$work/installed.txt" | sed 's/^/    /'
         # A player's PATH, which holds /usr/games (root's does not).
         player_path=$(sed -n 's/^ENV_PATH[[:space:]]*PATH=//p' /etc/login.defs)
         player_path=${player_path:-/usr/local/bin:/usr/bin:/bin:/usr/local/games:/usr/games}
@@ -236,6 +248,8 @@ if [ "$install_check" = yes ]; then
             fail "apt-get purge $source_name"
         fi
         file_system >"$work/after.txt"
+        echo "the purge left (an empty list when nothing):"
+        comm -13 "$work/before.txt" "$work/after.txt" | sed 's/^/    /'
         if diff "$work/before.txt" "$work/after.txt" >"$work/purge.diff"; then
             pass "nothing left after the purge ($(wc -l <"$work/before.txt") paths compared)"
         else
