@@ -31,6 +31,8 @@ mkdir -p "$work"
 failed=0
 pass() { echo "PASS: $1"; }
 fail() { echo "FAIL: $1${2:+: $2}"; failed=$((failed + 1)); }
+# The check named $1 passes when the command after it succeeds.
+check() { local name=$1; shift; if "$@"; then pass "$name"; else fail "$name"; fi; }
 
 scripts/install-deps.sh dpkg-dev debhelper lintian || exit 1
 # What debian/control's Build-Depends names and this machine lacks (the
@@ -92,11 +94,7 @@ if [ "$twice" = yes ]; then
         fail "second package build" "see $work/two.log"
     else
         for package in "$deb" "$debug_deb"; do
-            if cmp "$work/one/$package" "$work/two/$package"; then
-                pass "reproducible: $package"
-            else
-                fail "reproducible: $package"
-            fi
+            check "reproducible: $package" cmp "$work/one/$package" "$work/two/$package"
         done
     fi
 fi
@@ -104,12 +102,12 @@ fi
 # The file list without sizes and times: mode, owner, path (and a link's target).
 file_list() { dpkg-deb -c "$1" | awk '{ $3 = $4 = $5 = ""; print }' | tr -s ' '; }
 
-# Starts command line $1 on a virtual X display of its own, without a sound
-# card, and ends the game with F as a player would; sets status to the
-# game's exit status ("timeout" when it did not end within a minute).
-play_once() {
-    local command=$1 fd_file server game window display
-    status=timeout
+# Starts the desktop entry $1's command line on a virtual X display of its
+# own, without a sound card, and ends the game with F as a player would;
+# passes when the game ends with status 0.
+play_from_menu_entry() {
+    local entry=$1 name=$2 command fd_file server game window display status=timeout
+    command=$(sed -n 's/^Exec=//p' "$entry" | sed -E 's/ ?%[fFuUick]//g')
     fd_file=$(mktemp)
     Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fd_file" >>"$work/xvfb.log" 2>&1 &
     server=$!
@@ -139,52 +137,27 @@ play_once() {
     fi
     kill "$server" 2>/dev/null
     wait "$server" 2>/dev/null
-}
-
-# The desktop entry $1's command line, played as play_once does; passes on
-# status 0. Should SDL still find no display (status 100), the game is
-# played once more on a new one, and says so.
-play_from_menu_entry() {
-    local entry=$1 name=$2 command status
-    command=$(sed -n 's/^Exec=//p' "$entry" | sed -E 's/ ?%[fFuUick]//g')
-    play_once "$command"
-    if [ "$status" = 100 ]; then
-        echo "$name: SDL could not reach the virtual display; once more on a new one"
-        play_once "$command"
-    fi
     if [ "$status" = 0 ]; then pass "$name: '$command' ended by F with status 0"; else fail "$name: '$command' ended by F" "status $status"; fi
 }
+
+# The command prints the program's name and version.
+prints_version() { [ "$("$@")" = "$source_name $upstream_version" ]; }
 
 # The menu entry and the AppStream metadata under root $1 validate.
 validate_menu_entry() {
     local root=$1 name=$2
-    if desktop-file-validate "$root/usr/share/applications/$source_name.desktop"; then
-        pass "$name: desktop-file-validate"
-    else
-        fail "$name: desktop-file-validate"
-    fi
-    if appstreamcli validate --no-net "$root"/usr/share/metainfo/*.metainfo.xml >"$work/appstream.log" 2>&1; then
-        pass "$name: appstreamcli validate"
-    else
-        cat "$work/appstream.log"
-        fail "$name: appstreamcli validate"
-    fi
+    check "$name: desktop-file-validate" desktop-file-validate "$root/usr/share/applications/$source_name.desktop"
+    local metainfo
+    metainfo=$(dpkg-deb -c "build/$deb" | grep -o 'usr/share/metainfo/[^ ]*\.xml$')
+    check "$name: appstreamcli validate" appstreamcli validate --no-net "$root/$metainfo"
 }
 
 if [ "$contents" = yes ]; then
     echo "=== package: contents"
-    if diff -u tests/package/files.txt <(file_list "build/$deb"); then
-        pass "file list as in tests/package/files.txt"
-    else
-        fail "file list as in tests/package/files.txt"
-    fi
+    check "file list as in tests/package/files.txt" diff -u tests/package/files.txt <(file_list "build/$deb")
     unpacked=$work/unpacked
     rm -rf "$unpacked" && dpkg-deb -x "build/$deb" "$unpacked"
-    if [ "$(PATH="$PWD/$unpacked/usr/games:$PATH" tommy-zappo --version)" = "$source_name $upstream_version" ]; then
-        pass "unpacked: tommy-zappo --version"
-    else
-        fail "unpacked: tommy-zappo --version"
-    fi
+    check "unpacked: tommy-zappo --version" prints_version "$unpacked/usr/games/tommy-zappo" --version
     PATH="$PWD/$unpacked/usr/games:$PATH" play_from_menu_entry "$unpacked/usr/share/applications/$source_name.desktop" unpacked
     validate_menu_entry "$unpacked" unpacked
 fi
@@ -206,56 +179,42 @@ file_system() {
         -o -path /work -o -path /build -o -path /__w -o -path "$PWD" \) -prune -o -print | LC_ALL=C sort
 }
 
+# apt-get, its output kept in the log and shown when it fails.
+quiet_apt() {
+    DEBIAN_FRONTEND=noninteractive apt-get -y -qq "$@" >>"$work/apt.log" 2>&1 || { tail -20 "$work/apt.log"; false; }
+}
+
 if [ "$install_check" = yes ]; then
+    rm -f "$work/apt.log"
     echo "=== package: installed with apt, played, purged"
     if [ "$(id -u)" -ne 0 ]; then
         fail "install check" "needs root"
     elif dpkg-query -W "$source_name" >/dev/null 2>&1; then
+        # Its purge would leave the machine without what was there before.
         fail "install check" "$source_name is installed already; purge it first"
     else
         # The dependencies hold on sdl12-compat's shim as on the original
         # SDL 1.2 (apt only works the installation out here).
-        if apt-get install -s "./build/$deb" libsdl1.2-compat-shim 2>&1 | grep -q "^Inst $source_name "; then
-            pass "apt could install it beside sdl12-compat's shim"
-        else
-            fail "apt could install it beside sdl12-compat's shim"
-        fi
+        check "apt could install it beside sdl12-compat's shim" grep -q "^Inst $source_name " \
+            <(apt-get install -s "./build/$deb" libsdl1.2-compat-shim 2>&1)
         file_system >"$work/before.txt"
-        if DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "./build/$deb" >"$work/apt.log" 2>&1; then
-            pass "apt-get install ./build/$deb"
-        else
-            cat "$work/apt.log"
-            fail "apt-get install ./build/$deb"
-        fi
+        check "apt-get install ./build/$deb" quiet_apt install "./build/$deb"
         file_system >"$work/installed.txt"
         echo "the install added:"
         comm -13 "$work/before.txt" "$work/installed.txt" | sed 's/^/    /'
         # A player's PATH, which holds /usr/games (root's does not).
         player_path=$(sed -n 's/^ENV_PATH[[:space:]]*PATH=//p' /etc/login.defs)
         player_path=${player_path:-/usr/local/bin:/usr/bin:/bin:/usr/local/games:/usr/games}
-        if [ "$(PATH=$player_path command -v tommy-zappo)" = "/usr/games/tommy-zappo" ] &&
-            [ "$(PATH=$player_path tommy-zappo --version)" = "$source_name $upstream_version" ]; then
-            pass "installed: tommy-zappo --version from a player's PATH"
-        else
-            fail "installed: tommy-zappo --version from a player's PATH"
-        fi
+        check "installed: tommy-zappo --version from a player's PATH" \
+            prints_version env PATH="$player_path" tommy-zappo --version
         PATH=$player_path play_from_menu_entry "/usr/share/applications/$source_name.desktop" installed
         validate_menu_entry "" installed
-        if DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq "$source_name" >>"$work/apt.log" 2>&1 &&
-            ! dpkg-query -W "$source_name" >/dev/null 2>&1; then
-            pass "apt-get purge $source_name"
-        else
-            fail "apt-get purge $source_name"
-        fi
+        check "apt-get purge $source_name" quiet_apt purge "$source_name"
         file_system >"$work/after.txt"
         echo "the purge left (an empty list when nothing):"
         comm -13 "$work/before.txt" "$work/after.txt" | sed 's/^/    /'
-        if diff "$work/before.txt" "$work/after.txt" >"$work/purge.diff"; then
-            pass "nothing left after the purge ($(wc -l <"$work/before.txt") paths compared)"
-        else
-            cat "$work/purge.diff"
-            fail "nothing left after the purge"
-        fi
+        check "nothing left after the purge ($(wc -l <"$work/before.txt") paths compared)" \
+            diff "$work/before.txt" "$work/after.txt"
     fi
 fi
 
