@@ -4,11 +4,17 @@
 # AddressSanitizer + UndefinedBehaviorSanitizer, runs the normal build's suite
 # again on sdl12-compat (the SDL 1.2 built on SDL 2 that current
 # distributions ship), runs the fuzzers for a bounded time, and ends with one
-# summary line. In a git work tree it ends by checking that the tests left
-# the tree as they found it: every output belongs under build/ or a
-# temporary folder.
+# summary line. The Debian package is built and checked too; it is
+# installed only as root on a throwaway machine (CI=true), or when asked:
+#
+#     scripts/test.sh [--install-check]
+#
+# In a git work tree it ends by checking that the tests left the tree as
+# they found it: every output belongs under build/ or a temporary folder.
 set -u
 cd "$(dirname "$0")/.."
+install_check=no
+[ "${1:-}" = --install-check ] && install_check=yes
 
 packages=(libsdl1.2-dev libsdl-mixer1.2-dev libsdl-ttf2.0-dev pkg-config cmake ninja-build g++ clang
           libgtest-dev libbenchmark-dev xvfb xdotool libxdo-dev x11-utils x11-xkb-utils imagemagick
@@ -115,10 +121,38 @@ check_tree_unchanged() {
     failed=$((failed + 1))
 }
 
+# The Debian package (scripts/package.sh): built, lintian-checked, its file
+# list held against tests/package/files.txt and the game played from an
+# unpacked copy; installed with apt, played from its menu entry and purged
+# only where that is allowed, since a person's machine must not get a
+# package it did not ask for. Each check counts.
+run_package_pass() {
+    echo "=== Debian package"
+    local options=(--contents) log=build/package.log status
+    if [ "$install_check" = yes ] || { [ "${CI:-}" = true ] && [ "$(id -u)" -eq 0 ]; }; then
+        options+=(--install-check)
+    fi
+    scripts/package.sh "${options[@]}" >"$log" 2>&1
+    status=$?
+    grep -E '^(PASS|FAIL):|^[EWI]: |bytes; installed size' "$log"
+    local count
+    count=$(grep -c '^PASS: ' "$log")
+    passed=$((passed + count))
+    count=$(grep -c '^FAIL: ' "$log")
+    failed=$((failed + count))
+    while IFS= read -r line; do failures+=("package: ${line#FAIL: }"); done < <(grep '^FAIL: ' "$log")
+    if [ "$status" -ne 0 ] && [ "$count" -eq 0 ]; then
+        tail -20 "$log"
+        failures+=("package: scripts/package.sh ended with status $status")
+        failed=$((failed + 1))
+    fi
+}
+
 mkdir -p build
 run_preset default
 run_preset asan
 run_on_sdl12_compat
+run_package_pass
 
 if [ -x scripts/fuzz.sh ]; then
     echo "=== fuzzers"
