@@ -1,6 +1,8 @@
 #include "runtime/core/threads.h"
 
+#ifndef __EMSCRIPTEN__
 #include <unwind.h>
+#endif
 
 #include <csetjmp>
 #include <cstdint>
@@ -13,13 +15,45 @@ namespace {
 
 thread_local ThreadRole thread_role = ThreadRole::other;
 
+void (*installed_shutdown)() = nullptr;
+
+}  // namespace
+
+#ifdef __EMSCRIPTEN__
+// WebAssembly has neither the forced unwind nor a jump that runs the skipped
+// frames' cleanups: the stop is thrown as a record of its own, which only
+// run_program_thread catches, and every destructor on the way runs.
+namespace {
+
+struct ProgramThreadStop {};
+
+thread_local bool in_program_routine = false;
+
+}  // namespace
+
+void run_program_thread(void (*routine)()) {
+    in_program_routine = true;
+    try {
+        routine();
+    } catch (const ProgramThreadStop&) {
+    }
+    in_program_routine = false;
+}
+
+void stop_program_thread() {
+    control.stopped_bits.fetch_or(1);
+    while (control.exit_flag.load() == 0) sleep_ms(16);
+    if (in_program_routine) throw ProgramThreadStop{};
+    for (;;) sleep_ms(16);
+}
+#else
+namespace {
+
 // Where stop_program_thread lands: the jump buffer of run_program_thread and
 // its frame address, which every frame it called lies below.
 thread_local sigjmp_buf* landing = nullptr;
 thread_local uintptr_t landing_frame = 0;
 thread_local _Unwind_Exception unwind_record{};
-
-void (*installed_shutdown)() = nullptr;
 
 // The stop function of the forced unwind: lets each frame below the landing
 // run its cleanups, then jumps into the landing's frame, which is intact.
@@ -32,10 +66,6 @@ _Unwind_Reason_Code stop_at_landing(int, _Unwind_Action actions, _Unwind_Excepti
 void unwind_record_cleanup(_Unwind_Reason_Code, _Unwind_Exception*) {}
 
 }  // namespace
-
-void set_thread_role(ThreadRole role) { thread_role = role; }
-bool on_program_thread() { return thread_role == ThreadRole::program; }
-bool on_main_thread() { return thread_role == ThreadRole::main; }
 
 void run_program_thread(void (*routine)()) {
     sigjmp_buf stopped;
@@ -63,6 +93,11 @@ void stop_program_thread() {
     // routine to leave, and the shutdown does not wait for this thread.
     for (;;) sleep_ms(16);
 }
+#endif
+
+void set_thread_role(ThreadRole role) { thread_role = role; }
+bool on_program_thread() { return thread_role == ThreadRole::program; }
+bool on_main_thread() { return thread_role == ThreadRole::main; }
 
 void set_shutdown(void (*shutdown)()) { installed_shutdown = shutdown; }
 
