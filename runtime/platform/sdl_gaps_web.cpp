@@ -13,6 +13,12 @@
 // | SDL_CreateCursor | missing                       | none: the page keeps the   |
 // | SDL_SetCursor,   |                               | browser's own pointer      |
 // | SDL_FreeCursor   |                               |                            |
+// | SDL_PeepEvents   | throws on a peek              | finds nothing: the one     |
+// |                  |                               | peek looks for a close     |
+// |                  |                               | request, which a page never|
+// |                  |                               | gets                       |
+// | SDL_LoadBMP_RW   | decodes only preloaded files  | none: the page's icon is   |
+// |                  | (the window icon fails)       | its favicon                |
 //
 // A worker that waits for the main thread while the main thread waits for
 // it (the shutdown joins the program thread) would never wake: the program
@@ -84,6 +90,13 @@ SDL_Cursor* SDL_CreateCursor(const Uint8*, const Uint8*, int, int, int, int) { r
 void SDL_SetCursor(SDL_Cursor*) {}
 
 void SDL_FreeCursor(SDL_Cursor*) {}
+
+int SDL_PeepEvents(SDL_Event*, int, SDL_eventaction, Uint32, Uint32) { return 0; }
+
+SDL_Surface* SDL_LoadBMP_RW(SDL_RWops* source, int free_source) {
+    if (free_source != 0 && source != nullptr) SDL_FreeRW(source);
+    return nullptr;
+}
 
 Uint32 SDL_GetTicks() { return static_cast<Uint32>(static_cast<uint64_t>(emscripten_get_now() - ticks_origin_ms())); }
 
