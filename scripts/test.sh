@@ -89,10 +89,39 @@ run_on_sdl12_compat() {
     count_results "autopilot on sdl12-compat" "$autopilot_log"
 }
 
+# The web build in headless Chromium, checked against the desktop build of
+# run_preset default (its pictures and its sound); each check of
+# tests/web/web_test.py counts as one test.
+run_web_pass() {
+    echo "=== web: build and headless Chromium"
+    local log=build/web-test.log
+    if ! scripts/install-deps.sh chromium chromium-driver python3-selenium >"$log" 2>&1 ||
+       ! scripts/web.sh build >>"$log" 2>&1; then
+        tail -30 "$log"
+        failures+=("web build")
+        failed=$((failed + 1))
+        return
+    fi
+    timeout 600 /usr/bin/python3 tests/web/web_test.py 2>&1 | tee -a "$log" | grep '^web:' || true
+    local line web_passed web_failed
+    line=$(grep -E '^web: [0-9]+ passed, [0-9]+ failed' "$log" | tail -1)
+    if [ -z "$line" ]; then
+        failures+=("web tests did not run")
+        failed=$((failed + 1))
+        return
+    fi
+    web_passed=$(echo "$line" | sed -E 's/web: ([0-9]+) passed.*/\1/')
+    web_failed=$(echo "$line" | sed -E 's/.* ([0-9]+) failed/\1/')
+    passed=$((passed + web_passed))
+    failed=$((failed + web_failed))
+    [ "$web_failed" -eq 0 ] || failures+=("web: $web_failed failing checks")
+}
+
 mkdir -p build
 run_preset default
 run_preset asan
 run_on_sdl12_compat
+run_web_pass
 
 if [ -x scripts/fuzz.sh ]; then
     echo "=== fuzzers"

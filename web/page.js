@@ -117,7 +117,13 @@ var Module = {
     Module.started = performance.now();
     Module.callMain([]);
   },
-  onExit: ended,
+  // The runtime's exit: the browser's frame callback would go on calling
+  // the main loop, which keeps the runtime alive, so it is stopped here.
+  quit(status, toThrow) {
+    Module.pauseMainLoop();
+    ended(status);
+    throw toThrow;
+  },
   onAbort: failed,
   print: (text) => console.log(text),
   printErr: (text) => console.error(text),
