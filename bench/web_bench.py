@@ -1,0 +1,79 @@
+#!/usr/bin/python3
+"""Figures of the web build in headless Chromium on localhost (build/web,
+built by scripts/web.sh build): start to the first frame, key press to
+changed canvas pixels in the menu, and the download size (gzip).
+
+    /usr/bin/python3 bench/web_bench.py
+"""
+import gzip
+import os
+import statistics
+import sys
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), '..', 'tests', 'web'))
+import web_test  # noqa: E402  (the browser and server helpers)
+
+WATCH = '''
+    window.bench = { frames: [], keys: [] };
+    const changed = (() => {
+        let last = null;
+        return () => {
+            const c = document.getElementById('canvas');
+            const g = c.getContext('2d');
+            if (!g) return false;
+            const p = g.getImageData(0, 0, c.width, c.height).data;
+            let h = 0;
+            for (let i = 0; i < p.length; i += 4) h = (h * 31 + p[i] + p[i + 1] * 7 + p[i + 2] * 13) | 0;
+            const now = h + ':' + c.width;
+            const was = last;
+            last = now;
+            return was !== null && was !== now;
+        };
+    })();
+    addEventListener('click', () => { bench.clicked = performance.now(); }, true);
+    addEventListener('keydown', (e) => { bench.pressed = e.timeStamp; }, true);
+    const look = () => {
+        if (changed()) {
+            const now = performance.now();
+            if (bench.first === undefined && bench.clicked !== undefined) bench.first = now - bench.clicked;
+            if (bench.pressed !== undefined) { bench.keys.push(now - bench.pressed); bench.pressed = undefined; }
+        }
+        requestAnimationFrame(look);
+    };
+    requestAnimationFrame(look);'''
+
+
+def main():
+    os.makedirs(web_test.OUT, exist_ok=True)
+    root = os.path.join(web_test.ROOT, 'build', 'web')
+    size = 0
+    for name in ('tommy-zappo.wasm', 'tommy-zappo.js', 'tommy-zappo.worker.js'):
+        with open(os.path.join(root, name), 'rb') as f:
+            size += len(gzip.compress(f.read(), 9))
+    print(f'download size (.wasm, .js, worker; gzip -9): {size} bytes')
+    driver = None
+    try:
+        address = web_test.serve(root)
+        driver = web_test.browser()
+        driver.execute_cdp_cmd('Page.addScriptToEvaluateOnNewDocument', {'source': WATCH})
+        driver.get(address)
+        time.sleep(0.5)
+        driver.find_element('id', 'cover').click()
+        time.sleep(15)  # the splash and the title's jingle, then the menu waits
+        first = driver.execute_script('return bench.first')
+        print(f'start (click on the cover) to the first frame: {first:.0f} ms')
+        for _ in range(12):
+            web_test.web_key(driver, 'b')
+            time.sleep(0.6)
+        keys = driver.execute_script('return bench.keys')
+        print(f'key press to changed canvas pixels (menu, B): median {statistics.median(keys):.0f} ms '
+              f'over {len(keys)} presses, max {max(keys):.0f} ms')
+    finally:
+        if driver is not None:
+            driver.quit()
+        web_test.end_started()
+
+
+if __name__ == '__main__':
+    main()
