@@ -2,6 +2,9 @@
 // click or key (browsers let a page start sound only after one), loads the
 // WebAssembly runtime, scales the canvas, hands keys to the runtime and shows
 // the end.
+// Everything but Module stays inside one function: the runtime's script
+// defines globals of its own (run, exit, abort and more).
+(() => {
 'use strict';
 
 const canvas = document.getElementById('canvas');
@@ -90,6 +93,7 @@ function typedCharacter(event) {
 const browserKeys = new Set(['F5', 'F11', 'F12']);
 
 function onKey(event) {
+  if (!Module.started) return;
   const sym = symbols[event.code];
   if (sym === undefined || browserKeys.has(event.code)) return;
   event.preventDefault();
@@ -110,12 +114,13 @@ function failed(what) {
   show('missing', true);
 }
 
-var Module = {
+const Module = {
   canvas,
   webAudio: { context: null, channels: [] },
+  // The runtime loads while the cover waits; the game starts at the click.
   onRuntimeInitialized() {
-    Module.started = performance.now();
-    Module.callMain([]);
+    Module.loaded = true;
+    if (Module.wanted) play();
   },
   // The runtime's exit: the browser's frame callback would go on calling
   // the main loop, which keeps the runtime alive, so it is stopped here.
@@ -129,7 +134,15 @@ var Module = {
   printErr: (text) => console.error(text),
 };
 
-function start() {
+function play() {
+  Module.started = performance.now();
+  Module.callMain([]);
+}
+
+// The click or key that browsers require before a page may play sound.
+function start(event) {
+  event.preventDefault();
+  event.stopImmediatePropagation();
   removeEventListener('keydown', start, true);
   removeEventListener('click', start, true);
   show('cover', false);
@@ -138,6 +151,11 @@ function start() {
     Module.webAudio.context = new AudioContextClass();
     Module.webAudio.context.resume();
   }
+  Module.wanted = true;
+  if (Module.loaded) play();
+}
+
+function load() {
   addEventListener('keydown', onKey, true);
   addEventListener('keyup', onKey, true);
   new MutationObserver(() => {
@@ -166,6 +184,9 @@ async function main() {
   show('cover', true);
   addEventListener('keydown', start, true);
   addEventListener('click', start, true);
+  load();
 }
 
+window.Module = Module;
 main();
+})();

@@ -185,8 +185,8 @@ def main():
         driver = browser()
         driver.get(address)
         time.sleep(0.5)
-        driver.find_element('id', 'cover').click()
         driver.execute_script('Module.webAudio.onStart = recordSound;')
+        driver.find_element('id', 'cover').click()
         desktop = Desktop(args.desktop)
         check('desktop window found', desktop.window is not None, f'exit {desktop.process.poll()}')
         if desktop.window is None:
