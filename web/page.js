@@ -41,16 +41,22 @@ async function isolateThroughServiceWorker() {
 
 // --scale auto in a browser: the largest whole repetition of the emulated
 // screen that fits the window (or the screen, in full screen); never
-// smoothed.
+// smoothed. A picture larger than the room (the full-screen mode after the
+// browser left full screen) is shrunk to fit.
 function fitCanvas() {
   const room = document.fullscreenElement ? [screen.width, screen.height] : [innerWidth, innerHeight];
-  const repeat = Math.max(1, Math.floor(Math.min(room[0] / canvas.width, room[1] / canvas.height)));
-  canvas.style.setProperty('width', canvas.width * repeat + 'px', 'important');
-  canvas.style.setProperty('height', canvas.height * repeat + 'px', 'important');
+  const fit = Math.min(room[0] / canvas.width, room[1] / canvas.height);
+  const repeat = fit >= 1 ? Math.floor(fit) : fit;
+  const width = Math.floor(canvas.width * repeat) + 'px';
+  const height = Math.floor(canvas.height * repeat) + 'px';
+  // Unchanged values are not written again: the observer sees every write.
+  if (canvas.style.width !== width) canvas.style.setProperty('width', width, 'important');
+  if (canvas.style.height !== height) canvas.style.setProperty('height', height, 'important');
 }
 
 // The browser's full screen follows the runtime's: the switch sets a new
-// video mode, which resizes the canvas.
+// video mode, which resizes the canvas (and the port's SDL then clears the
+// canvas's style, so the observer sees that too).
 function followFullscreen() {
   const wanted = Module._web_fullscreen_state() !== 0;
   const stage = document.getElementById('stage');
@@ -161,7 +167,7 @@ function load() {
   new MutationObserver(() => {
     fitCanvas();
     followFullscreen();
-  }).observe(canvas, { attributes: true, attributeFilter: ['width', 'height'] });
+  }).observe(canvas, { attributes: true, attributeFilter: ['width', 'height', 'style'] });
   addEventListener('resize', fitCanvas);
   document.addEventListener('fullscreenchange', fitCanvas);
   canvas.focus();

@@ -17,6 +17,9 @@
 // |                  |                               | peek looks for a close     |
 // |                  |                               | request, which a page never|
 // |                  |                               | gets                       |
+// | SDL_ListModes    | any size                      | the screen's size: the one |
+// |                  |                               | full-screen mode, as an X  |
+// |                  |                               | server reports its one     |
 // | SDL_LoadBMP_RW   | decodes only preloaded files  | none: the page's icon is   |
 // |                  | (the window icon fails)       | its favicon                |
 //
@@ -92,6 +95,15 @@ void SDL_SetCursor(SDL_Cursor*) {}
 void SDL_FreeCursor(SDL_Cursor*) {}
 
 int SDL_PeepEvents(SDL_Event*, int, SDL_eventaction, Uint32, Uint32) { return 0; }
+
+SDL_Rect** SDL_ListModes(const SDL_PixelFormat*, Uint32) {
+    static SDL_Rect screen_mode{};
+    static SDL_Rect* modes[] = {&screen_mode, nullptr};
+    screen_mode.w = static_cast<decltype(screen_mode.w)>(EM_ASM_INT({ return screen.width; }));
+    screen_mode.h = static_cast<decltype(screen_mode.h)>(EM_ASM_INT({ return screen.height; }));
+    if (screen_mode.w <= 0 || screen_mode.h <= 0) return nullptr;
+    return modes;
+}
 
 SDL_Surface* SDL_LoadBMP_RW(SDL_RWops* source, int free_source) {
     if (free_source != 0 && source != nullptr) SDL_FreeRW(source);
