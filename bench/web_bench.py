@@ -52,7 +52,7 @@ WATCH = '''
 
 
 def main():
-    os.makedirs(web_test.OUT, exist_ok=True)
+    os.makedirs(web_test.PROFILES, exist_ok=True)
     root = os.path.join(web_test.ROOT, 'build', 'web')
     size = 0
     for name in ('tommy-zappo.wasm', 'tommy-zappo.js', 'tommy-zappo.worker.js'):

@@ -103,18 +103,7 @@ run_web_pass() {
         return
     fi
     timeout 600 /usr/bin/python3 tests/web/web_test.py 2>&1 | tee -a "$log" | grep '^web:' || true
-    local line web_passed web_failed
-    line=$(grep -E '^web: [0-9]+ passed, [0-9]+ failed' "$log" | tail -1)
-    if [ -z "$line" ]; then
-        failures+=("web tests did not run")
-        failed=$((failed + 1))
-        return
-    fi
-    web_passed=$(echo "$line" | sed -E 's/web: ([0-9]+) passed.*/\1/')
-    web_failed=$(echo "$line" | sed -E 's/.* ([0-9]+) failed/\1/')
-    passed=$((passed + web_passed))
-    failed=$((failed + web_failed))
-    [ "$web_failed" -eq 0 ] || failures+=("web: $web_failed failing checks")
+    count_results web "$log"
 }
 
 mkdir -p build

@@ -2,14 +2,16 @@
 """The web build in real headless Chromium (driven through Debian's
 python3-selenium and chromium-driver), checked against the desktop build
 played on a virtual X display of its own. Prints one line per check and a
-last line "web: N passed, M failed"; the exit status is 0 only when all
-passed. Output goes under build/web-test.
+last line in ctest's words ("N% tests passed, M tests failed out of T");
+the exit status is 0 only when all passed. Output goes under build/web-test.
 
     tests/web/web_test.py [--desktop build/default/tommy-zappo] [--web build/web]
 """
 import argparse
+import base64
 import hashlib
 import os
+import shutil
 import signal
 import subprocess
 import sys
@@ -23,6 +25,7 @@ from selenium.webdriver.common.keys import Keys
 
 ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), '..', '..'))
 OUT = os.path.join(ROOT, 'build', 'web-test')
+PROFILES = os.path.join(OUT, 'profiles')  # a fresh browser profile for each start
 started = []  # processes this run started, ended at its end
 
 
@@ -55,7 +58,7 @@ def browser():
     options.binary_location = '/usr/bin/chromium'
     for argument in ['--headless=new', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
                      '--disable-background-networking', '--disable-component-update', '--disable-sync',
-                     '--user-data-dir=' + tempfile.mkdtemp(dir=OUT), '--window-size=1024,768']:
+                     '--user-data-dir=' + tempfile.mkdtemp(dir=PROFILES), '--window-size=1024,768']:
         options.add_argument(argument)
     driver = webdriver.Chrome(service=Service('/usr/bin/chromedriver'), options=options)
     # Every sound the page hands to Web Audio, as the 16-bit samples it came
@@ -83,7 +86,6 @@ def canvas_pixels(driver):
         let text = '';
         for (let i = 0; i < rgba.length; i += 4) text += String.fromCharCode(rgba[i], rgba[i + 1], rgba[i + 2]);
         return [c.width, c.height, btoa(text)];''')
-    import base64
     return data[0], data[1], base64.b64decode(data[2])
 
 
@@ -197,7 +199,8 @@ def main():
     parser.add_argument('--desktop', default=os.path.join(ROOT, 'build', 'default', 'tommy-zappo'))
     parser.add_argument('--web', default=os.path.join(ROOT, 'build', 'web'))
     args = parser.parse_args()
-    os.makedirs(OUT, exist_ok=True)
+    shutil.rmtree(PROFILES, ignore_errors=True)
+    os.makedirs(PROFILES)
     driver = None
     try:
         address = serve(args.web)
@@ -280,7 +283,9 @@ def main():
             driver.quit()
         end_started()
     failed = results.count(False)
-    print(f'web: {len(results) - failed} passed, {failed} failed')
+    share = 100 * (len(results) - failed) // max(len(results), 1)
+    # The summary line of ctest, which the test command counts.
+    print(f'web: {share}% tests passed, {failed} tests failed out of {len(results)}')
     return 0 if failed == 0 and results else 1
 
 
