@@ -1,11 +1,17 @@
 #!/usr/bin/python3
 """Figures of the web build in headless Chromium on localhost (build/web,
-built by scripts/web.sh build): start to the first frame, key press to
-changed canvas pixels in the menu, and the download size (gzip).
+built by scripts/web.sh build): start to the first frame, the frame callback
+that presents a changed frame, key press to changed canvas pixels in the
+menu, the processor while the menu waits, and the download size (gzip).
 
-    /usr/bin/python3 bench/web_bench.py
+    /usr/bin/python3 bench/web_bench.py [--json results-web.json]
+
+--json writes the figures as benchmark runs (counters), which
+scripts/bench-table.sh adds to the README's table.
 """
+import argparse
 import gzip
+import json
 import os
 import statistics
 import sys
@@ -52,6 +58,9 @@ WATCH = '''
 
 
 def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument('--json', help='write the figures as benchmark runs to this file')
+    args = parser.parse_args()
     os.makedirs(web_test.PROFILES, exist_ok=True)
     root = os.path.join(web_test.ROOT, 'build', 'web')
     size = 0
@@ -59,6 +68,7 @@ def main():
         with open(os.path.join(root, name), 'rb') as f:
             size += len(gzip.compress(f.read(), 9))
     print(f'download size (.wasm, .js, worker; gzip -9): {size} bytes')
+    runs = [{'name': 'WebDownloadSize', 'gzip_bytes': size}]
     driver = None
     try:
         address = web_test.serve(root)
@@ -69,9 +79,15 @@ def main():
         driver.find_element('id', 'cover').click()
         time.sleep(15)  # the splash and the title's jingle, then the menu waits
         first = driver.execute_script('return bench.first')
-        loaded = driver.execute_script('return performance.getEntriesByName(location.href)[0].duration')
-        print(f'page load: {loaded:.0f} ms')
         print(f'start (click on the cover) to the first frame: {first:.0f} ms')
+        runs.append({'name': 'WebStartToFirstFrame', 'first_frame_ms': first})
+        before, at = web_test.chromium_cpu_s(), time.time()
+        time.sleep(5)
+        after, elapsed = web_test.chromium_cpu_s(), time.time() - at
+        browser, workers = ((b - a) / elapsed * 100 for a, b in zip(before, after))
+        print(f'menu waiting: runtime threads {workers:.1f} %, whole browser {browser:.1f} % of a core')
+        runs.append({'name': 'WebCpuWhileMenuWaits', 'runtime_threads_percent': workers,
+                     'browser_percent': browser})
         driver.execute_script('bench.frames = []; bench.timing = true;')
         for _ in range(12):
             web_test.web_key(driver, 'b')
@@ -80,15 +96,24 @@ def main():
         frames = sorted(driver.execute_script('return bench.frames'))
         # Each press changes the menu's picture once: the slowest callbacks
         # are the ones that presented a changed frame.
+        changed = frames[-12:]
         print(f'frame callback presenting a changed frame (the slowest 12 of {len(frames)}): median '
-              f'{statistics.median(frames[-12:]):.2f} ms, max {max(frames[-12:]):.2f} ms; '
+              f'{statistics.median(changed):.2f} ms, max {max(changed):.2f} ms; '
               f'any callback: median {statistics.median(frames):.2f} ms')
+        runs.append({'name': 'WebPresentChangedFrame', 'median_ms': statistics.median(changed),
+                     'max_ms': max(changed)})
         print(f'key press to changed canvas pixels (menu, B): median {statistics.median(keys):.0f} ms '
               f'over {len(keys)} presses, max {max(keys):.0f} ms')
+        runs.append({'name': 'WebKeyToChangedPixels', 'median_ms': statistics.median(keys), 'max_ms': max(keys)})
     finally:
         if driver is not None:
             driver.quit()
         web_test.end_started()
+    if args.json:
+        for run in runs:
+            run.update(run_type='iteration', iterations=1)
+        with open(args.json, 'w', encoding='utf-8') as f:
+            json.dump({'benchmarks': runs}, f, indent=1)
 
 
 if __name__ == '__main__':
