@@ -1,1 +1,0 @@
-mergeInto(LibraryManager.library, {});
