@@ -259,6 +259,23 @@ def main():
         check('frame: level 1 after a short walk (all but the clock and the chaser)',
               walked and web[:2] == here[:2] == (320, 200) and len(moving - clock) <= 4,
               f'hero moved: {walked}; cells {sorted(moving - clock)}')
+        # S and Alt+Enter switch the browser's full screen: the canvas takes
+        # the screen's size (the picture doubled and centred in it) and back.
+        states = []
+        for keys in (('s',), (Keys.ALT, Keys.RETURN)):
+            chain = ActionChains(driver)
+            for key in keys[:-1]:
+                chain.key_down(key)
+            chain.send_keys(keys[-1])
+            for key in keys[:-1]:
+                chain.key_up(key)
+            chain.perform()
+            time.sleep(1.5)
+            states.append(driver.execute_script(
+                'return [canvas.width, canvas.height, !!document.fullscreenElement]'))
+        screen = driver.execute_script('return [screen.width, screen.height]')
+        check('S and Alt+Enter: the browser\'s full screen, then the window', states == [screen + [True], [320, 200, False]],
+              f'{states}')
         # (c) F ends the game; the page says so with status 0.
         web_key(driver, 'f')
         deadline = time.time() + 10
