@@ -45,6 +45,18 @@ if [ $# -eq 0 ]; then
         exit 1
     fi
 fi
+# A whole run measures the web build in headless Chromium too.
+if [ $# -eq 0 ]; then
+    web_results=build/web-bench.json
+    echo "=== web build in headless Chromium"
+    if scripts/install-deps.sh chromium chromium-driver python3-selenium && scripts/web.sh build >build/web-build.log 2>&1 &&
+        /usr/bin/python3 bench/web_bench.py --json "$web_results"; then
+        all_results+=("$web_results")
+    else
+        echo "the web benchmarks failed"
+        exit 1
+    fi
+fi
 load_after=$(cut -d' ' -f1-3 /proc/loadavg | sed 's/ /, /g')
 
 echo

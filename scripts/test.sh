@@ -148,10 +148,28 @@ run_package_pass() {
     fi
 }
 
+# The web build in headless Chromium, checked against the desktop build of
+# run_preset default (its pictures and its sound); each check of
+# tests/web/web_test.py counts as one test.
+run_web_pass() {
+    echo "=== web: build and headless Chromium"
+    local log=build/web-test.log
+    if ! scripts/install-deps.sh chromium chromium-driver python3-selenium >"$log" 2>&1 ||
+       ! scripts/web.sh build >>"$log" 2>&1; then
+        tail -30 "$log"
+        failures+=("web build")
+        failed=$((failed + 1))
+        return
+    fi
+    timeout 600 /usr/bin/python3 tests/web/web_test.py 2>&1 | tee -a "$log" | grep '^web:' || true
+    count_results web "$log"
+}
+
 mkdir -p build
 run_preset default
 run_preset asan
 run_on_sdl12_compat
+run_web_pass
 run_package_pass
 
 if [ -x scripts/fuzz.sh ]; then

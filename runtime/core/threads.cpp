@@ -7,10 +7,10 @@
 // The program thread ends by a forced unwind where the platform has the
 // unwinder's interface and sigsetjmp (glibc declares the latter as a macro,
 // which is what is looked for); elsewhere (a C library without that macro,
-// as the web build's) it lands in run_program_thread with a plain longjmp,
-// destructors left out. A build may choose by defining TZ_FORCED_UNWIND to 0
-// or 1.
-#ifndef TZ_FORCED_UNWIND
+// which the web build's lacks) it lands in run_program_thread with a plain
+// longjmp, destructors left out. A build may choose by defining
+// TZ_FORCED_UNWIND to 0 or 1. The web build throws its stop instead (below).
+#if !defined(TZ_FORCED_UNWIND) && !defined(__EMSCRIPTEN__)
 #if defined(__has_include)
 #if __has_include(<unwind.h>) && defined(sigsetjmp)
 #define TZ_FORCED_UNWIND 1
@@ -34,6 +34,17 @@ namespace {
 
 thread_local ThreadRole thread_role = ThreadRole::other;
 
+void (*installed_shutdown)() = nullptr;
+
+}  // namespace
+
+void set_thread_role(ThreadRole role) { thread_role = role; }
+bool on_program_thread() { return thread_role == ThreadRole::program; }
+bool on_main_thread() { return thread_role == ThreadRole::main; }
+
+#ifndef __EMSCRIPTEN__
+namespace {
+
 #if TZ_FORCED_UNWIND
 using LandingBuffer = sigjmp_buf;
 #define TZ_SET_LANDING(buffer) sigsetjmp(buffer, 0)
@@ -48,8 +59,6 @@ using LandingBuffer = std::jmp_buf;
 // its frame address, which every frame it called lies below.
 thread_local LandingBuffer* landing = nullptr;
 thread_local uintptr_t landing_frame = 0;
-
-void (*installed_shutdown)() = nullptr;
 
 #if TZ_FORCED_UNWIND
 thread_local _Unwind_Exception unwind_record{};
@@ -78,10 +87,6 @@ void unwind_to_landing() {}
 
 }  // namespace
 
-void set_thread_role(ThreadRole role) { thread_role = role; }
-bool on_program_thread() { return thread_role == ThreadRole::program; }
-bool on_main_thread() { return thread_role == ThreadRole::main; }
-
 void run_program_thread(void (*routine)()) {
     LandingBuffer stopped;
     if (TZ_SET_LANDING(stopped) == 0) {
@@ -109,6 +114,34 @@ void stop_program_thread() {
     // routine to leave, and the shutdown does not wait for this thread.
     for (;;) sleep_ms(16);
 }
+#else
+// WebAssembly has neither the forced unwind nor a jump that runs the skipped
+// frames' cleanups: the stop is thrown as a record of its own, which only
+// run_program_thread catches, and every destructor on the way runs.
+namespace {
+
+struct ProgramThreadStop {};
+
+thread_local bool in_program_routine = false;
+
+}  // namespace
+
+void run_program_thread(void (*routine)()) {
+    in_program_routine = true;
+    try {
+        routine();
+    } catch (const ProgramThreadStop&) {
+    }
+    in_program_routine = false;
+}
+
+void stop_program_thread() {
+    control.stopped_bits.fetch_or(1);
+    while (control.exit_flag.load() == 0) sleep_ms(16);
+    if (in_program_routine) throw ProgramThreadStop{};
+    for (;;) sleep_ms(16);
+}
+#endif
 
 void set_shutdown(void (*shutdown)()) { installed_shutdown = shutdown; }
 

@@ -457,7 +457,12 @@ void seed_keyboard_state() {
     LockStates locks = os_lock_states();
     if (locks.scroll_lock) add_held(key_scroll_lock_state);
     int key_count = 0;
+#ifdef __EMSCRIPTEN__
+    // A page learns of held keys only from their events.
+    const Uint8* pressed = nullptr;
+#else
     const Uint8* pressed = SDL_GetKeyState(&key_count);
+#endif
     constexpr SDLKey physical[] = {SDLK_SCROLLOCK, SDLK_LSHIFT, SDLK_RSHIFT, SDLK_LCTRL, SDLK_RCTRL, SDLK_LALT, SDLK_RALT};
     for (SDLKey sym : physical) {
         if (pressed == nullptr || sym >= key_count || !pressed[sym]) continue;

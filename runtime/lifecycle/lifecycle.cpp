@@ -10,6 +10,10 @@
 #include <cstdlib>
 #include <ctime>
 
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
+
 #include "runtime/core/command_line.h"
 #include "runtime/core/end_program.h"
 #include "runtime/core/events.h"
@@ -75,6 +79,18 @@ int timer_thread_main(void*) {
     return 0;
 }
 
+#ifdef __EMSCRIPTEN__
+// A page must not hold its main thread for up to a second: the time base is
+// taken at once, with the milliseconds of the local time of day included.
+void establish_time_base() {
+    struct timespec now {};
+    clock_gettime(CLOCK_REALTIME, &now);
+    control.ticks_base = ticks_ms();
+    uint32_t ms_of_day = 0;
+    if (!local_ms_of_day(static_cast<long long>(now.tv_sec), &ms_of_day)) ms_of_day = 0;
+    control.ms_of_day_base = ms_of_day + static_cast<uint32_t>(now.tv_nsec / 1000000);
+}
+#else
 // Waits for the wall-clock second to change so that TIMER starts on a whole
 // second, then takes both halves of the time base at that moment.
 void establish_time_base() {
@@ -89,6 +105,7 @@ void establish_time_base() {
     if (!local_ms_of_day(static_cast<long long>(now), &ms_of_day)) ms_of_day = 0;
     control.ms_of_day_base = ms_of_day;
 }
+#endif
 
 void set_key_repeat(bool on) {
     if (on)
@@ -168,43 +185,60 @@ void drain_events() {
     closes_handled = std::max(closes_handled, close_requests_arrived());
 }
 
-[[noreturn]] void main_loop() {
-    bool phase = false;
-    for (;;) {
-        loop_iterations.fetch_add(1, std::memory_order_relaxed);
-        if (control.main_loop_park.load() == 1) {
-            control.main_loop_park = 2;
-            while (control.main_loop_park.load() == 2) SDL_Delay(1);
-        }
-        refresh_bios_tick_count();
-        if (int shell = control.shell_state.load(); shell != 0) {
-            if (shell == -1) {
-                SDL_Delay(64);
-                continue;
-            }
-            control.shell_state = -1;
-            if (control.key_repeat_enabled.load()) set_key_repeat(false);
-            if (control.autodisplay.load() != 0) present_display();
-            control.retrace_flags[0] = 0;
-            continue;
-        }
-        SDL_Delay(15);
-        control.retrace_flags[0] = 1;
-        control.retrace_flags[1] = 1;
-        SDL_Delay(1);
-        if (control.stop_request.load()) shutdown();
-        phase = !phase;
-        sound_queue_step();
-        if (phase && control.autodisplay.load() != 0) present_display();
-        control.retrace_flags[0] = 0;
-        if (phase) continue;
-        Uint8 state = SDL_GetAppState();
-        bool focused = (state & SDL_APPINPUTFOCUS) && (state & SDL_APPACTIVE);
-        if (focused != (control.key_repeat_enabled.load() != 0)) set_key_repeat(focused);
-        service_input_method();
-        sync_lock_keys();
-        drain_events();
+// A page's main thread must return to the browser between passes: there
+// each pass is one call of the browser's frame callback (about 16 ms apart,
+// the pace of the desktop's sleeps), and a parked loop or a shell's wait
+// returns at once instead of sleeping.
+#ifdef __EMSCRIPTEN__
+constexpr bool loop_sleeps = false;
+#else
+constexpr bool loop_sleeps = true;
+#endif
+
+bool loop_phase = false;
+
+void main_loop_pass() {
+    loop_iterations.fetch_add(1, std::memory_order_relaxed);
+    if (control.main_loop_park.load() == 1) control.main_loop_park = 2;
+    if (control.main_loop_park.load() == 2) {
+        if (!loop_sleeps) return;
+        while (control.main_loop_park.load() == 2) SDL_Delay(1);
     }
+    refresh_bios_tick_count();
+    if (int shell = control.shell_state.load(); shell != 0) {
+        if (shell == -1) {
+            if (loop_sleeps) SDL_Delay(64);
+            return;
+        }
+        control.shell_state = -1;
+        if (control.key_repeat_enabled.load()) set_key_repeat(false);
+        if (control.autodisplay.load() != 0) present_display();
+        control.retrace_flags[0] = 0;
+        return;
+    }
+    if (loop_sleeps) SDL_Delay(15);
+    control.retrace_flags[0] = 1;
+    control.retrace_flags[1] = 1;
+    if (loop_sleeps) SDL_Delay(1);
+    if (control.stop_request.load()) shutdown();
+    loop_phase = !loop_phase;
+    sound_queue_step();
+    if (loop_phase && control.autodisplay.load() != 0) present_display();
+    control.retrace_flags[0] = 0;
+    if (loop_phase) return;
+    Uint8 state = SDL_GetAppState();
+    bool focused = (state & SDL_APPINPUTFOCUS) && (state & SDL_APPACTIVE);
+    if (focused != (control.key_repeat_enabled.load() != 0)) set_key_repeat(focused);
+    service_input_method();
+    sync_lock_keys();
+    drain_events();
+}
+
+[[noreturn]] void main_loop() {
+#ifdef __EMSCRIPTEN__
+    emscripten_set_main_loop(main_loop_pass, 0, 1);
+#endif
+    for (;;) main_loop_pass();
 }
 
 }  // namespace

@@ -326,7 +326,8 @@ void query_fullscreen_modes() {
     SDL_Rect** modes = SDL_ListModes(nullptr, SDL_FULLSCREEN | SDL_HWSURFACE);
     // A null list means no modes; -1 means any size, which gives no size to choose.
     if (modes == nullptr || modes == reinterpret_cast<SDL_Rect**>(-1)) return;
-    for (SDL_Rect** mode = modes; *mode; ++mode) presentation.fullscreen_modes.push_back({(*mode)->w, (*mode)->h});
+    for (SDL_Rect** mode = modes; *mode; ++mode) presentation.fullscreen_modes.push_back(
+            {static_cast<uint16_t>((*mode)->w), static_cast<uint16_t>((*mode)->h)});
 }
 
 void invalidate_presentation() { presentation.presented_valid = 0; }

@@ -1,0 +1,22 @@
+// Keys from the page. The port's SDL reports keys with SDL 1.3's codes and
+// no typed character, so the page catches every key event before the port
+// sees it and translates it to SDL 1.2's symbol and character as the
+// desktop's SDL reports them. The page's handler runs on the main thread
+// between frame callbacks, so the key goes where the main loop's drain would
+// take it (an open dialog, else the keyboard) at once, without waiting up to
+// two frames for the next drain.
+#include <SDL.h>
+#include <emscripten.h>
+
+#include "runtime/input/keyboard.h"
+#include "runtime/platform/dialog.h"
+
+extern "C" EMSCRIPTEN_KEEPALIVE void web_key_event(int down, int sym, int unicode) {
+    SDL_Event event{};
+    event.key.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+    event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+    event.key.keysym.sym = sym;
+    event.key.keysym.unicode = static_cast<Uint32>(unicode);
+    if (dialog_handle_event(event)) return;
+    keyboard_event(event.key);
+}
