@@ -2,7 +2,6 @@
 
 #include <atomic>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <iterator>
 #include <regex>
@@ -66,8 +65,7 @@ std::string play_case(const RepeatCase& row) {
     std::thread keys([&] {
         for (size_t i = 0; i < row.steps.size(); ++i) {
             start_ms[i] = SDL_GetTicks();
-            std::string command = std::string("xdotool ") + row.steps[i].xdotool + " 2>/dev/null";
-            if (std::system(command.c_str()) != 0) {}
+            command_output(std::string("xdotool ") + row.steps[i].xdotool + " 2>/dev/null");
             done_ms[i] = SDL_GetTicks();
             SDL_Delay(static_cast<Uint32>(row.steps[i].pause_ms));
         }
@@ -117,17 +115,7 @@ TEST(KeyRepeat, HeldKeysRepeatAsTheOriginalLibraryDid) {
     options.timeout_ms = 60000;
     ChildResult result = run_runtime_child(
         [] {
-            std::string window;
-            if (FILE* pipe = popen("xdotool search --sync --name Untitled 2>/dev/null | head -1", "r")) {
-                char line[64] = "";
-                if (std::fgets(line, sizeof line, pipe)) window = std::to_string(std::atol(line));
-                pclose(pipe);
-            }
-            child_report("window:" + std::string(window.empty() || window == "0" ? "none" : "found"));
-            if (window.empty() || window == "0") system_exit();
-            std::string focus = "xdotool windowfocus --sync " + window + " 2>/dev/null";
-            if (std::system(focus.c_str()) != 0) {}
-            SDL_Delay(100);
+            focus_own_window();
             for (const RepeatCase& row : repeat_cases) child_report(play_case(row));
             system_exit();
         },
@@ -160,17 +148,24 @@ TEST(KeyRepeat, HeldKeysRepeatAsTheOriginalLibraryDid) {
         }
         EXPECT_TRUE(std::regex_match(all, std::regex(row.all))) << row.name << ": " << all;
         // The first repeat comes two event drains (some 32 ms each) after the
-        // 500 ms delay, each later one a drain after the one before.
+        // 500 ms delay, each later one a drain after the one before: never
+        // sooner, and on a busy machine (a drain held back, a key read late)
+        // somewhat later.
+        size_t press = 0, first_repeat = 0;
         for (size_t i = 1; i < sequence.size(); ++i) {
-            if (sequence[i].hex != sequence[i - 1].hex) continue;
-            bool first = i == 1 || sequence[i - 2].hex != sequence[i].hex;
+            if (sequence[i].hex != sequence[i - 1].hex) {
+                press = i;
+                continue;
+            }
             uint32_t gap_ms = sequence[i].ms - sequence[i - 1].ms;
-            if (first) {
-                EXPECT_GE(gap_ms, key_repeat_delay_ms + key_repeat_interval_ms) << row.name << ", entry " << i;
-                EXPECT_LT(gap_ms, 700u) << row.name << ", entry " << i;
+            if (i == press + 1) {
+                first_repeat = i;
+                EXPECT_GE(gap_ms, key_repeat_delay_ms) << row.name << ", entry " << i;
+                EXPECT_LT(gap_ms, 1000u) << row.name << ", entry " << i;
             } else {
-                EXPECT_GT(gap_ms, key_repeat_interval_ms - 5) << row.name << ", entry " << i;
-                EXPECT_LT(gap_ms, 100u) << row.name << ", entry " << i;
+                uint32_t since_first_ms = sequence[i].ms - sequence[first_repeat].ms;
+                EXPECT_GT(since_first_ms, (i - first_repeat) * key_repeat_interval_ms - 20) << row.name << ", entry " << i;
+                EXPECT_LT(gap_ms, 250u) << row.name << ", entry " << i;
             }
         }
     }

@@ -19,18 +19,6 @@ namespace {
 // window system's own translation (Unicode, modifiers, the keypad) meets the
 // key table.
 
-// Runs a shell command in the child and returns its first output line.
-std::string command_output(const std::string& command) {
-    std::string line;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[256];
-        if (std::fgets(buffer, sizeof buffer, pipe)) line = buffer;
-        pclose(pipe);
-    }
-    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
-    return line;
-}
-
 TEST(KeyboardX11, TypedKeysReachInkeyAsTheirPcCodes) {
     if (system("command -v xdotool >/dev/null 2>&1") != 0) GTEST_SKIP() << "xdotool is not installed";
     XServer server;
@@ -40,11 +28,7 @@ TEST(KeyboardX11, TypedKeysReachInkeyAsTheirPcCodes) {
     options.environment = {{"SDL_VIDEODRIVER", "x11"}, {"DISPLAY", server.display()}};
     ChildResult result = run_runtime_child(
         [] {
-            std::string window = command_output("xdotool search --sync --name Untitled 2>/dev/null | head -1");
-            child_report("window:" + std::string(window.empty() ? "none" : "found"));
-            if (window.empty()) system_exit();
-            command_output("xdotool windowfocus --sync " + window + " 2>/dev/null");
-            SDL_Delay(100);
+            focus_own_window();
             std::string keys;
             command_output(
                 "xdotool key --delay 40 a shift+a ctrl+a alt+a Up Down Left Right F1 Escape Return BackSpace 2>/dev/null");
