@@ -46,9 +46,16 @@ inline std::string command_output(const std::string& command) {
 }
 
 // Finds the program's own window on the X server and gives it the focus;
-// reports "window:found", or "window:none" and ends the program.
+// reports "window:found", or "window:none" and ends the program. The search
+// waits for the window itself; it comes back empty only when xdotool could
+// not reach the server, which a server busy with the program's own first
+// connections now and then refuses, so it is asked again.
 inline void focus_own_window() {
-    std::string window = command_output("xdotool search --sync --name Untitled 2>/dev/null | head -1");
+    std::string window;
+    for (int attempt = 0; attempt < 20 && window.empty(); ++attempt) {
+        if (attempt > 0) SDL_Delay(100);
+        window = command_output("xdotool search --sync --name Untitled 2>/dev/null | head -1");
+    }
     child_report("window:" + std::string(window.empty() ? "none" : "found"));
     if (window.empty()) system_exit();
     command_output("xdotool windowfocus --sync " + window + " 2>/dev/null");
