@@ -23,6 +23,7 @@
 #include "runtime/core/threads.h"
 #include "runtime/core/timer.h"
 #include "runtime/input/joystick.h"
+#include "runtime/input/key_repeat.h"
 #include "runtime/input/keyboard.h"
 #include "runtime/platform/close_watch.h"
 #include "runtime/platform/dialog.h"
@@ -107,11 +108,10 @@ void establish_time_base() {
 }
 #endif
 
+// The repeat is the runtime's own (runtime/input/key_repeat.h); the
+// library's stays off on both SDL 1.2 libraries.
 void set_key_repeat(bool on) {
-    if (on)
-        SDL_EnableKeyRepeat(500, 30);
-    else
-        SDL_EnableKeyRepeat(0, 0);
+    set_key_repeat_enabled(on);
     control.key_repeat_enabled = on ? 1 : 0;
 }
 
@@ -156,28 +156,40 @@ void window_closed() {
     shutdown();
 }
 
+void handle_event(const SDL_Event& event) {
+    if (dialog_handle_event(event)) return;
+    switch (event.type) {
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+        keyboard_event(event.key);
+        break;
+    case SDL_JOYAXISMOTION:
+    case SDL_JOYBALLMOTION:
+    case SDL_JOYHATMOTION:
+    case SDL_JOYBUTTONDOWN:
+    case SDL_JOYBUTTONUP:
+        joystick_event(event);
+        break;
+    case SDL_QUIT:
+        window_closed();
+        break;
+    default:
+        break;
+    }
+}
+
 void drain_events() {
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
-        if (dialog_handle_event(event)) continue;
-        switch (event.type) {
-        case SDL_KEYDOWN:
-        case SDL_KEYUP:
-            keyboard_event(event.key);
-            break;
-        case SDL_JOYAXISMOTION:
-        case SDL_JOYBALLMOTION:
-        case SDL_JOYHATMOTION:
-        case SDL_JOYBUTTONDOWN:
-        case SDL_JOYBUTTONUP:
-            joystick_event(event);
-            break;
-        case SDL_QUIT:
-            window_closed();
-            break;
-        default:
-            break;
-        }
+        if (event.type == SDL_KEYDOWN || event.type == SDL_KEYUP) note_key_event(event.key, SDL_GetTicks());
+        handle_event(event);
+    }
+    // A repeat takes the road of the press it repeats: to an open dialog,
+    // Pause, Alt+Enter or the BIOS ring alike.
+    if (key_repeat_due(SDL_GetTicks())) {
+        SDL_Event repeat{};
+        repeat.key = key_repeat.press;
+        handle_event(repeat);
     }
     // Every close request the window system sent before this drain is now
     // either delivered or was dropped by SDL during a display switch.
@@ -265,6 +277,7 @@ int runtime_main(int argc, char** argv, ProgramRoutine routine) {
     seed_keyboard_state();
     if (int status = start_input_method(); status != 0) std::exit(status);
     query_fullscreen_modes();
+    SDL_EnableKeyRepeat(0, 0);
     set_key_repeat(true);
     SDL_EnableUNICODE(1);
     empty_keyboard_buffer();

@@ -326,6 +326,19 @@ public:
     const std::string& window() const { return window_; }
     pid_t game_pid() const { return game_; }
 
+    // True while the program runs. An ended one is waited for here, since a
+    // child that has ended but has not been waited for still answers
+    // kill(pid, 0); wait_exit then gives its status.
+    bool game_running() {
+        if (game_ <= 0) return false;
+        int status;
+        pid_t ended = waitpid(game_, &status, WNOHANG);
+        if (ended == 0) return true;
+        game_status_ = ended == game_ && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        game_ = -1;
+        return false;
+    }
+
     std::string xdotool(const std::string& arguments) const {
         return run_output("DISPLAY=" + display_ + " xdotool " + arguments + " 2>/dev/null");
     }
@@ -362,6 +375,7 @@ public:
 
     // Waits for the game to end; its exit status, or -1 (killed after the timeout).
     int wait_exit(int timeout_ms = 10000) {
+        if (game_ <= 0) return game_status_;
         auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
         while (std::chrono::steady_clock::now() < deadline) {
             int status;
@@ -397,6 +411,7 @@ private:
     std::string window_;
     pid_t server_ = -1;
     pid_t game_ = -1;
+    int game_status_ = -1;  // of a program that game_running saw end
     std::string suppressions_;
     std::string game_errors_;
 };
