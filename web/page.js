@@ -104,6 +104,8 @@ function onKey(event) {
   if (sym === undefined || browserKeys.has(event.code)) return;
   event.preventDefault();
   event.stopPropagation();
+  // A held key repeats by the runtime's own rule, as on the desktop.
+  if (event.repeat) return;
   const down = event.type === 'keydown';
   Module._web_key_event(down ? 1 : 0, sym, down ? typedCharacter(event) : 0);
 }

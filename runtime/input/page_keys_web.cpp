@@ -4,10 +4,13 @@
 // desktop's SDL reports them. The page's handler runs on the main thread
 // between frame callbacks, so the key goes where the main loop's drain would
 // take it (an open dialog, else the keyboard) at once, without waiting up to
-// two frames for the next drain.
+// two frames for the next drain. The browser's own repeats never come here
+// (the page drops them): a held key repeats as on the desktop, by the
+// runtime's own repeat at the next drain.
 #include <SDL.h>
 #include <emscripten.h>
 
+#include "runtime/input/key_repeat.h"
 #include "runtime/input/keyboard.h"
 #include "runtime/platform/dialog.h"
 
@@ -17,6 +20,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE void web_key_event(int down, int sym, int unicod
     event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
     event.key.keysym.sym = sym;
     event.key.keysym.unicode = static_cast<Uint32>(unicode);
+    note_key_event(event.key, SDL_GetTicks());
     if (dialog_handle_event(event)) return;
     keyboard_event(event.key);
 }

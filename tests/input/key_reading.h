@@ -59,5 +59,15 @@ inline void focus_own_window() {
     child_report("window:" + std::string(window.empty() ? "none" : "found"));
     if (window.empty()) system_exit();
     command_output("xdotool windowfocus --sync " + window + " 2>/dev/null");
-    SDL_Delay(100);
+    // SDL 2 reads the keyboard's whole state when it takes the focus event,
+    // not when the focus came: on a loaded machine a modifier that xdotool
+    // holds by then (Ctrl of a Ctrl+A typed next) sticks to the keys typed
+    // before it. A probe key read back shows that the focus has been taken.
+    std::string probe;
+    for (int attempt = 0; attempt < 10 && probe != "7a"; ++attempt) {
+        command_output("xdotool key z 2>/dev/null");
+        probe = read_key_hex(1000);
+    }
+    while (!read_key_hex(100).empty()) {
+    }
 }
