@@ -109,14 +109,15 @@ play_from_menu_entry() {
     local entry=$1 name=$2 command fd_file server game window display status=timeout
     command=$(sed -n 's/^Exec=//p' "$entry" | sed -E 's/ ?%[fFuUick]//g')
     fd_file=$(mktemp)
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fd_file" >>"$work/xvfb.log" 2>&1 &
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$fd_file" >>"$work/xvfb.log" 2>&1 &
     server=$!
     # The server writes its display number once it accepts clients.
     for _ in $(seq 300); do [ -s "$fd_file" ] && [ -z "$(tail -c 1 "$fd_file")" ] && break; sleep 0.1; done
     display=":$(head -1 "$fd_file")"
     rm -f "$fd_file"
-    # A game started at once on a display whose number was just given up has
-    # now and then found no server; a first client's answer comes before it.
+    # A first client's answer shows the server accepts clients. Without
+    # -noreset the server would start afresh as that client leaves, and a
+    # game connecting just then found no server (status 100).
     for _ in $(seq 50); do DISPLAY=$display xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
     # shellcheck disable=SC2086 # the Exec line is split as the desktop splits it
     DISPLAY=$display SDL_AUDIODRIVER=dummy $command &
