@@ -286,6 +286,12 @@ int runtime_main(int argc, char** argv, ProgramRoutine routine) {
     runtime_cursor = create_runtime_cursor();
     if (runtime_cursor) SDL_SetCursor(runtime_cursor);
     screen_start();
+    // Marked before the program thread exists: a routine that fails in its
+    // first statement must already find the main loop to answer its dialog,
+    // or it would poll events beside the main thread and end the process
+    // from its own thread, under the other threads' feet.
+    set_shutdown(shutdown);
+    control.threads_started = 1;
     SDL_Thread* program = SDL_CreateThread(program_thread_main, nullptr);
     control.program_thread = program;
     SDL_Thread* timer = program ? SDL_CreateThread(timer_thread_main, nullptr) : nullptr;
@@ -294,7 +300,5 @@ int runtime_main(int argc, char** argv, ProgramRoutine routine) {
         std::fprintf(stderr, "Unable to create thread: %s\n", SDL_GetError());
         return 0;
     }
-    set_shutdown(shutdown);
-    control.threads_started = 1;
     main_loop();
 }
