@@ -32,7 +32,7 @@ function(web_page target)
     -sEXIT_RUNTIME=1
     -sENVIRONMENT=web,worker
     -sEXPORTED_RUNTIME_METHODS=[callMain]
-    -sEXPORTED_FUNCTIONS=[_main,_web_key_event,_web_fullscreen_state,_web_fullscreen_left,_web_page_hidden,_web_provoke_fault,_web_main_loop_passes]
+    -sEXPORTED_FUNCTIONS=[_main,_web_key_event,_web_fullscreen_state,_web_fullscreen_left,_web_page_hidden,_web_provoke_fault,_web_main_loop_passes,_web_emulated_memory]
     -sINVOKE_RUN=0
     -sMODULARIZE=0)
   set_target_properties(${target} PROPERTIES SUFFIX ".js")

@@ -286,6 +286,9 @@ function start(event) {
 function load() {
   addEventListener('keydown', onKey, true);
   addEventListener('keyup', onKey, true);
+  // Nor a typed character: it would cancel what the key does on the page
+  // (Enter on "Play again").
+  addEventListener('keypress', (event) => event.stopPropagation(), true);
   addEventListener('pointerdown', resumeAudio, true);
   addEventListener('blur', releaseKeys);
   document.addEventListener('visibilitychange', visibilityChanged);

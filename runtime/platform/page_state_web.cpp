@@ -1,6 +1,6 @@
 // What the page tells the runtime about itself, beyond keys and full
 // screen: the tab hidden or shown; and, for the web test only, a fault
-// provoked on purpose and the main loop's pass count.
+// provoked on purpose, the main loop's pass count and the emulated memory.
 #include <SDL.h>
 #include <emscripten.h>
 #include <emscripten/threading.h>
@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <new>
 
+#include "runtime/core/emulated_memory.h"
 #include "runtime/core/runtime_control.h"
 #include "runtime/lifecycle/lifecycle.h"
 
@@ -57,3 +58,6 @@ extern "C" EMSCRIPTEN_KEEPALIVE void web_provoke_fault(int kind) {
 
 // Test only: the main loop's passes so far, for its pace.
 extern "C" EMSCRIPTEN_KEEPALIVE uint32_t web_main_loop_passes() { return main_loop_iteration_count(); }
+
+// Test only: where the emulated memory lies, for the BIOS keyboard ring.
+extern "C" EMSCRIPTEN_KEEPALIVE const uint8_t* web_emulated_memory() { return emulated_memory; }
