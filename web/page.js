@@ -78,7 +78,9 @@ function followFullscreen() {
   if (wanted === runtimeFullscreen) return;
   runtimeFullscreen = wanted;
   const stage = document.getElementById('stage');
-  if (wanted && !document.fullscreenElement && stage.requestFullscreen) stage.requestFullscreen().catch(() => {});
+  // A refusal (no gesture, a frame that forbids it) is a way out as well.
+  const refused = () => running() && Module._web_fullscreen_left();
+  if (wanted && !document.fullscreenElement) (stage.requestFullscreen ? stage.requestFullscreen() : Promise.reject()).catch(refused);
   if (!wanted && document.fullscreenElement) document.exitFullscreen().catch(() => {});
 }
 
