@@ -184,7 +184,21 @@ function onKey(event) {
   // A held key repeats by the runtime's own rule, as on the desktop.
   if (event.repeat) return;
   const down = event.type === 'keydown';
-  tzKey(down, sym, down ? typedCharacter(event) : 0);
+  const character = down ? typedCharacter(event) : 0;
+  if (character >= 32 && composedWithAlt(event)) {
+    for (const modifier of [305, 306, 307, 308]) tzKey(false, modifier, 0);
+  }
+  tzKey(down, sym, character);
+}
+
+// AltGr on Windows (which the browser reports as Ctrl and Alt held) and
+// Option on macOS type characters: the runtime gets them as characters, its
+// Ctrl and Alt let go first, or they would arrive as Ctrl and Alt codes.
+const optionTypes = /Mac|iPhone|iPad/.test(navigator.platform);
+
+function composedWithAlt(event) {
+  if (event.getModifierState('AltGraph')) return true;
+  return optionTypes && event.altKey && !event.ctrlKey && !event.metaKey;
 }
 
 // Browsers start an audio context suspended without a user gesture, and
