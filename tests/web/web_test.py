@@ -315,14 +315,10 @@ def play(driver, desktop):
     # window for good; F then ends the game from full screen.
     screen = driver.execute_script('return [screen.width, screen.height]')
     full, windowed = screen + [True], [320, 200, False]
-    states = []
-    for step in ('s', 'alt+enter', 'alt+enter', 'leave', 'alt+enter'):
-        if step == 'leave':
-            driver.execute_script('document.exitFullscreen()')
-        elif step == 's':
-            web_key(driver, 's')
-        else:
-            ActionChains(driver).key_down(Keys.ALT).send_keys(Keys.RETURN).key_up(Keys.ALT).perform()
+    states, alt_enter = [], lambda: ActionChains(driver).key_down(Keys.ALT).send_keys(Keys.RETURN).key_up(Keys.ALT).perform()
+    for step in (lambda: web_key(driver, 's'), alt_enter, alt_enter, lambda: driver.execute_script('document.exitFullscreen()'),
+                 alt_enter):
+        step()
         time.sleep(1.5)
         states.append(driver.execute_script('return [canvas.width, canvas.height, !!document.fullscreenElement]'))
     check("S, Alt+Enter and the browser's own way out: full screen, window, full screen, window, full screen",
@@ -403,12 +399,8 @@ KEY_ROWS = (
 def check_keys(driver, desktop):
     """Each row, typed in the menu (which takes none of these keys), reaches
     the ring as the same words on both builds."""
-    def words(ring, tail):  # ring: the bytes from 0x41A (head, tail, slots)
-        found = []
-        while tail != ring[2]:
-            found.append(bytes(ring[tail - 0x1A:tail - 0x18]).hex())
-            tail = tail + 2 if tail < 0x3C else 0x1E
-        return found
+    def words(ring, tail):  # ring: the bytes from 0x41A (head, tail, 16 slots from 0x1E)
+        return [bytes(ring[4 + (tail - 0x1E + 2 * i) % 32:][:2]).hex() for i in range((ring[2] - tail) // 2 % 16)]
     web_ring = 'return Array.from(HEAPU8.subarray(Module._web_emulated_memory() + 0x41A).slice(0, 0x24))'
     for layout, web_keys, x_keys in KEY_ROWS:
         desktop.run('setxkbmap', '-display', desktop.display, layout)
@@ -425,9 +417,8 @@ def check_keys(driver, desktop):
 
 
 def check_faults(driver, url):
-    """A fault shows its panel with its text, "Play again" focused; an integer
-    division by zero shows the desktop's critical box, which Enter answers,
-    and the end."""
+    """A fault shows its panel with its text, "Play again" focused; a division
+    by zero the desktop's critical box, which Enter answers, and the end."""
     panel = ("return document.getElementById('{0}').hidden ? null : "
              "[document.getElementById('{1}').textContent, document.activeElement.textContent]")
     for kind, name, shown in ((0, 'abort, main thread', 'fault'), (2, 'trap, timer-event thread', 'fault'),
@@ -514,12 +505,8 @@ def main():
         page_answer(driver, 'return Module.loaded ? true : null')
         # Headless Chromium lets any page play; this context stays suspended
         # as one made without a gesture does in a player's browser.
-        driver.execute_script('''
-            window.AudioContext = class extends AudioContext {
-                constructor() { super(); super.suspend(); }
-                resume() { return Promise.resolve(); }
-            };
-            dispatchEvent(new KeyboardEvent('keydown', {key: 'x', code: 'KeyX'}));''')
+        driver.execute_script('window.AudioContext = class extends AudioContext { constructor() { super(); super.suspend(); } '
+                              "resume() { return Promise.resolve(); } }; dispatchEvent(new KeyboardEvent('keydown'))")
         reached = shows(driver, menu)
         audio = driver.execute_script('return Module.webAudio.context && Module.webAudio.context.state')
         check('without the headers: plays through the service worker; started by no gesture, silent, to the menu',
