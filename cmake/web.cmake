@@ -5,6 +5,10 @@
 # -fexceptions: the program thread's stop is thrown (runtime/core/threads).
 set(web_flags -pthread -fexceptions)
 add_compile_options(-include ${CMAKE_SOURCE_DIR}/web/compat/toolchain_gaps.h)
+# WebAssembly traps on an integer division by zero: each division is checked
+# instead, and the check shows the desktop's critical box
+# (runtime/platform/arithmetic_fault_web.cpp).
+add_compile_options(-fsanitize=integer-divide-by-zero -fsanitize-minimal-runtime -fno-sanitize-recover=all)
 foreach(web_source ${RUNTIME_SOURCES})
   if(web_source MATCHES "^(.*)_web\\.cpp$")
     list(REMOVE_ITEM RUNTIME_SOURCES "${CMAKE_MATCH_1}.cpp")
@@ -28,7 +32,7 @@ function(web_page target)
     -sEXIT_RUNTIME=1
     -sENVIRONMENT=web,worker
     -sEXPORTED_RUNTIME_METHODS=[callMain]
-    -sEXPORTED_FUNCTIONS=[_main,_web_key_event,_web_fullscreen_state]
+    -sEXPORTED_FUNCTIONS=[_main,_web_key_event,_web_fullscreen_state,_web_fullscreen_left,_web_page_hidden,_web_provoke_fault,_web_main_loop_passes,_web_emulated_memory]
     -sINVOKE_RUN=0
     -sMODULARIZE=0)
   set_target_properties(${target} PROPERTIES SUFFIX ".js")

@@ -13,7 +13,7 @@ struct RuntimeControl {
     std::atomic<int32_t> pending_error{0};      // error code waiting for statement_step
     std::atomic<int32_t> attention_flag{0};     // the program thread must call statement_step
     std::atomic<int32_t> retry_flag{0};         // run the current statement again
-    std::atomic<uint8_t> suspend_bits{0};       // bit 0 paused, bit 1 foreground tune playing
+    std::atomic<uint8_t> suspend_bits{0};       // bit 0 paused, bit 1 foreground tune playing, bit 2 page hidden
     std::atomic<uint8_t> exit_flag{0};          // shutdown has begun; never cleared
     std::atomic<uint8_t> stop_request{0};       // asks the main thread to shut down
     std::atomic<int32_t> stopped_bits{0};       // bit 0 program thread, bit 1 timer-event thread
@@ -45,3 +45,4 @@ inline void clear_suspend_bit(uint8_t bit) { control.suspend_bits.fetch_and(stat
 
 constexpr uint8_t suspend_paused = 1;
 constexpr uint8_t suspend_music = 2;
+constexpr uint8_t suspend_hidden = 4;  // the page is hidden (web)

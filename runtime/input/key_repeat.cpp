@@ -1,25 +1,27 @@
 #include "runtime/input/key_repeat.h"
 
+#include "runtime/input/key_symbols.h"
+
 KeyRepeat key_repeat;
 
 namespace {
 
 // Modifiers and locks never start a repeat (nor stop one); a key without a
 // symbol neither.
-bool repeatable(SDLKey sym) {
+bool repeatable(uint32_t sym) {
     switch (sym) {
-    case SDLK_UNKNOWN:
-    case SDLK_NUMLOCK:
-    case SDLK_CAPSLOCK:
-    case SDLK_RSHIFT:
-    case SDLK_LSHIFT:
-    case SDLK_RCTRL:
-    case SDLK_LCTRL:
-    case SDLK_RALT:
-    case SDLK_LALT:
-    case SDLK_RMETA:
-    case SDLK_LMETA:
-    case SDLK_MODE:
+    case sym_unknown:
+    case sym_num_lock:
+    case sym_caps_lock:
+    case sym_right_shift:
+    case sym_left_shift:
+    case sym_right_ctrl:
+    case sym_left_ctrl:
+    case sym_right_alt:
+    case sym_left_alt:
+    case sym_right_meta:
+    case sym_left_meta:
+    case sym_mode:
         return false;
     default:
         return true;
@@ -37,7 +39,7 @@ void set_key_repeat_enabled(bool on) {
 
 void note_key_event(const SDL_KeyboardEvent& event, uint32_t now_ms) {
     if (event.type == SDL_KEYDOWN) {
-        if (!key_repeat.enabled || !repeatable(event.keysym.sym)) return;
+        if (!key_repeat.enabled || !repeatable(static_cast<uint32_t>(event.keysym.sym))) return;
         key_repeat.press = event;
         key_repeat.armed = true;
         key_repeat.waiting_delay = true;

@@ -5,6 +5,7 @@
 
 #include "runtime/core/emulated_memory.h"
 #include "runtime/core/runtime_control.h"
+#include "runtime/input/key_symbols.h"
 #include "runtime/input/key_table.h"
 #include "runtime/platform/system.h"
 #include "runtime/screen/present.h"
@@ -12,23 +13,6 @@
 KeyboardState keyboard;
 
 namespace {
-
-// SDL 1.2 key symbols the translation looks at.
-constexpr uint32_t sym_backspace = 8;
-constexpr uint32_t sym_tab = 9;
-constexpr uint32_t sym_return = 13;
-constexpr uint32_t sym_escape = 27;
-constexpr uint32_t sym_delete = 127;
-constexpr uint32_t sym_keypad0 = 256;
-constexpr uint32_t sym_keypad9 = 265;
-constexpr uint32_t sym_keypad_period = 266;
-constexpr uint32_t sym_keypad_enter = 271;
-constexpr uint32_t sym_f1 = 282;
-constexpr uint32_t sym_f10 = 291;
-constexpr uint32_t sym_f11 = 292;
-constexpr uint32_t sym_f12 = 293;
-constexpr uint32_t sym_right_alt = 307;
-constexpr uint32_t sym_left_alt = 308;
 
 bool held(uint32_t code) {
     const auto& codes = keyboard.held.held_codes;
@@ -463,9 +447,9 @@ void seed_keyboard_state() {
 #else
     const Uint8* pressed = SDL_GetKeyState(&key_count);
 #endif
-    constexpr SDLKey physical[] = {SDLK_SCROLLOCK, SDLK_LSHIFT, SDLK_RSHIFT, SDLK_LCTRL, SDLK_RCTRL, SDLK_LALT, SDLK_RALT};
-    for (SDLKey sym : physical) {
-        if (pressed == nullptr || sym >= key_count || !pressed[sym]) continue;
+    constexpr uint32_t physical[] = {sym_scroll_lock, sym_left_shift, sym_right_shift, sym_left_ctrl, sym_right_ctrl, sym_left_alt, sym_right_alt};
+    for (uint32_t sym : physical) {
+        if (pressed == nullptr || sym >= static_cast<uint32_t>(key_count) || !pressed[sym]) continue;
         keyboard.held.current_sym = sym;
         key_down(key_symbol_base + sym);
     }

@@ -198,8 +198,8 @@ void drain_events() {
 }
 
 // A page's main thread must return to the browser between passes: there
-// each pass is one call of the browser's frame callback (about 16 ms apart,
-// the pace of the desktop's sleeps), and a parked loop or a shell's wait
+// the passes run from the browser's frame callback at the pace of the
+// desktop's sleeps (paced_main_loop_pass), and a parked loop or a shell's wait
 // returns at once instead of sleeping.
 #ifdef __EMSCRIPTEN__
 constexpr bool loop_sleeps = false;
@@ -246,9 +246,28 @@ void main_loop_pass() {
     drain_events();
 }
 
+#ifdef __EMSCRIPTEN__
+// The browser calls back once per displayed frame, 33 ms apart at 30 Hz,
+// 7 ms at 144 Hz: each callback runs as many passes as 16 ms periods have
+// come due, so the loop keeps the desktop's pace (the key repeat's rhythm,
+// the sound queue's steps, the gap after a PLAY) on every display. A long
+// gap (a hidden tab) is not made up.
+constexpr double loop_period_ms = 16;
+double next_pass_ms = 0;
+
+void paced_main_loop_pass() {
+    double now = emscripten_get_now();
+    if (now - next_pass_ms > 4 * loop_period_ms) next_pass_ms = now;
+    while (next_pass_ms <= now) {
+        next_pass_ms += loop_period_ms;
+        main_loop_pass();
+    }
+}
+#endif
+
 [[noreturn]] void main_loop() {
 #ifdef __EMSCRIPTEN__
-    emscripten_set_main_loop(main_loop_pass, 0, 1);
+    emscripten_set_main_loop(paced_main_loop_pass, 0, 1);
 #endif
     for (;;) main_loop_pass();
 }

@@ -5,6 +5,7 @@
 
 #include "runtime/core/threads.h"
 #include "runtime/core/runtime_control.h"
+#include "runtime/input/key_symbols.h"
 #include "runtime/platform/system.h"
 #include "runtime/screen/present.h"
 
@@ -12,18 +13,18 @@ DialogState dialog_state;
 
 namespace {
 
-bool answer_from_key(SDLKey key, DialogButtons buttons, DialogAnswer* answer) {
-    bool enter = key == SDLK_RETURN || key == SDLK_KP_ENTER;
+bool answer_from_key(uint32_t key, DialogButtons buttons, DialogAnswer* answer) {
+    bool enter = key == sym_return || key == sym_keypad_enter;
     if (buttons == DialogButtons::ok) {
-        if (!enter && key != SDLK_ESCAPE && key != SDLK_SPACE) return false;
+        if (!enter && key != sym_escape && key != sym_space) return false;
         *answer = DialogAnswer::ok;
         return true;
     }
-    if (enter || key == SDLK_y) {
+    if (enter || key == sym_y) {
         *answer = DialogAnswer::yes;
         return true;
     }
-    if (key == SDLK_n || key == SDLK_ESCAPE) {
+    if (key == sym_n || key == sym_escape) {
         *answer = DialogAnswer::no;
         return true;
     }
@@ -78,7 +79,7 @@ bool dialog_handle_event(const SDL_Event& event) {
     switch (event.type) {
     case SDL_KEYDOWN: {
         DialogAnswer answer;
-        if (answer_from_key(event.key.keysym.sym, dialog_state.buttons, &answer)) answer_dialog(answer);
+        if (answer_from_key(static_cast<uint32_t>(event.key.keysym.sym), dialog_state.buttons, &answer)) answer_dialog(answer);
         return true;
     }
     case SDL_MOUSEBUTTONDOWN:

@@ -60,6 +60,8 @@ double ticks_origin_ms() {
 
 }  // namespace
 
+pthread_t sdl_thread_pthread(SDL_Thread* thread) { return thread->thread; }
+
 extern "C" {
 
 SDL_Thread* SDL_CreateThread(SDL_ThreadFunction function, void* data) {

@@ -11,8 +11,14 @@
 // | Mix_FreeChunk           | any     | frees the record; halts its channel    |
 // | Mix_PlayChannelTimed    | main    | one AudioBuffer, 2 channels at 22,050  |
 // |                         |         | Hz, started on the audio clock now     |
-// | Mix_Playing             | main    | the audio clock before the buffer's end|
+// | Mix_Playing             | main    | both clocks before the buffer's end    |
 // | Mix_Volume              | program | always full here: nothing to do        |
+//
+// A sound counts as played once either clock passes its end: the audio
+// clock, or the page's own (performance.now), which goes on while the audio
+// clock stands still (a context suspended by the browser, the system or the
+// lack of a user gesture). Every PLAY then keeps its time and the game is
+// merely silent; a context that runs again does not stretch a sound.
 //
 // The samples reach the buffer unchanged: each 16-bit value divided by
 // 32,768, which a float holds exactly.
@@ -37,25 +43,27 @@ bool valid_channel(int channel) { return channel >= 0 && channel < channel_count
 // clang-format off
 EM_JS(int, web_audio_play, (int channel, const void* samples, int bytes), {
     var audio = Module.webAudio;
-    if (!audio || !audio.context) return 0;
     var frames = bytes >> 2;
-    if (frames == 0) return 0;
+    if (!audio || frames == 0) return 0;
+    var old = audio.channels[channel];
+    if (old && old.source) old.source.stop();
+    var playing = { source: null, end: 0, pageEnd: performance.now() + frames * 1000 / 22050 };
+    audio.channels[channel] = playing;
+    var context = audio.context;
+    if (!context) return 1;
     var pcm = new Int16Array(wasmMemory.buffer, samples, frames * 2);
-    var buffer = audio.context.createBuffer(2, frames, 22050);
+    var buffer = context.createBuffer(2, frames, 22050);
     var left = buffer.getChannelData(0);
     var right = buffer.getChannelData(1);
     for (var i = 0; i < frames; i++) {
         left[i] = pcm[2 * i] / 32768;
         right[i] = pcm[2 * i + 1] / 32768;
     }
-    var source = audio.context.createBufferSource();
-    source.buffer = buffer;
-    source.connect(audio.context.destination);
-    var start = audio.context.currentTime;
-    source.start(start);
-    var old = audio.channels[channel];
-    if (old) old.source.stop();
-    audio.channels[channel] = { source: source, end: start + buffer.duration };
+    playing.source = context.createBufferSource();
+    playing.source.buffer = buffer;
+    playing.source.connect(context.destination);
+    playing.source.start(context.currentTime);
+    playing.end = context.currentTime + buffer.duration;
     if (audio.onStart) audio.onStart(buffer);
     return 1;
 });
@@ -64,7 +72,9 @@ EM_JS(int, web_audio_playing, (int channel), {
     var audio = Module.webAudio;
     var playing = audio && audio.channels[channel];
     if (!playing) return 0;
-    if (audio.context.currentTime < playing.end) return 1;
+    var context = audio.context;
+    var audible = context && context.state == 'running' && playing.source;
+    if (performance.now() < playing.pageEnd && (!audible || context.currentTime < playing.end)) return 1;
     audio.channels[channel] = null;
     return 0;
 });
@@ -73,7 +83,7 @@ EM_JS(void, web_audio_halt, (int channel), {
     var audio = Module.webAudio;
     var playing = audio && audio.channels[channel];
     if (!playing) return;
-    playing.source.stop();
+    if (playing.source) playing.source.stop();
     audio.channels[channel] = null;
 });
 // clang-format on
