@@ -40,11 +40,12 @@ async function isolateThroughServiceWorker() {
 }
 
 // --scale auto in a browser: the largest whole repetition of the emulated
-// screen that fits the window (or the screen, in full screen); never
-// smoothed. A picture larger than the room (the full-screen mode after the
-// browser left full screen) is shrunk to fit.
+// screen that fits the stage (the window less any touch controls, or the
+// screen, in full screen); never smoothed. A picture larger than the room
+// (the full-screen mode after the browser left full screen) is shrunk to fit.
 function fitCanvas() {
-  const room = document.fullscreenElement ? [screen.width, screen.height] : [innerWidth, innerHeight];
+  const stage = document.getElementById('stage');
+  const room = document.fullscreenElement ? [screen.width, screen.height] : [stage.clientWidth, stage.clientHeight];
   const fit = Math.min(room[0] / canvas.width, room[1] / canvas.height);
   const repeat = fit >= 1 ? Math.floor(fit) : fit;
   const width = Math.floor(canvas.width * repeat) + 'px';
@@ -107,8 +108,16 @@ function onKey(event) {
   // A held key repeats by the runtime's own rule, as on the desktop.
   if (event.repeat) return;
   const down = event.type === 'keydown';
-  Module._web_key_event(down ? 1 : 0, sym, down ? typedCharacter(event) : 0);
+  tzKey(down, sym, down ? typedCharacter(event) : 0);
 }
+
+// The one way any source (keyboard, touch controls) hands the runtime a key
+// press or release: an SDL 1.2 key symbol and the typed character.
+function tzKey(down, sym, character) {
+  if (!Module.started) return;
+  Module._web_key_event(down ? 1 : 0, sym, down ? character : 0);
+}
+window.tzKey = tzKey;
 
 function ended(status) {
   document.getElementById('status').textContent = String(status);
