@@ -1,10 +1,8 @@
 #!/usr/bin/python3
-"""The web build on a phone, offline, and with a gamepad, in headless
-Chromium beside the desktop build (the helpers of web_test.py): taps on the
-touch controls against the same keys typed on the desktop, installability
-and a reload with the server gone, a rebuilt page replacing its cache, and a
-walk by a page-provided gamepad. Prints one line per check and a last line
-in ctest's words. Output goes under build/web-test.
+"""The web build on a phone (touch controls, installing, offline) and with a
+gamepad, in headless Chromium beside the desktop build, as web_test.py does.
+Prints one line per check and a last line in ctest's words; output goes
+under build/web-test.
 
     tests/web/phone_test.py [--desktop build/default/tommy-zappo] [--web build/web]
 """
@@ -80,14 +78,17 @@ def walk_matches(name, driver, desktop, level_start, hero_at):
           walked and len(moving) <= 4, f'hero moved: {walked}; cells {sorted(moving)}')
 
 
-def touch_and_offline(web_root, desktop_path):
-    driver = browser()
-    server_process = len(started)
-    server = serve(web_root)
+def phone(web_root, desktop_path):
+    """Taps against the desktop's keys, the layout both ways, installability,
+    a rebuild with one changed file, then offline."""
+    site = os.path.join(OUT, 'site')  # a copy, which the rebuild changes
+    shutil.rmtree(site, ignore_errors=True)
+    shutil.copytree(web_root, site, ignore=shutil.ignore_patterns('CMake*', '*.a', '*.ninja*', '*.cmake', '*.json'))
+    driver, server = browser(), len(started)
     driver.execute_cdp_cmd('Emulation.setDeviceMetricsOverride', PHONE)
     driver.execute_cdp_cmd('Emulation.setTouchEmulationEnabled', {'enabled': True, 'maxTouchPoints': 5})
     driver.execute_cdp_cmd('Page.addScriptToEvaluateOnNewDocument', {'source': FIRST_FRAME})
-    driver.get(server)
+    driver.get(serve(site))
     time.sleep(0.5)
     tap(driver, 'cover')
     desktop = Desktop(desktop_path)
@@ -112,12 +113,24 @@ def touch_and_offline(web_root, desktop_path):
     driver.execute_cdp_cmd('Emulation.setDeviceMetricsOverride', {**PHONE, 'width': 390, 'height': 844})
     time.sleep(1)
     check_layout(driver, 'portrait 390 x 844')
-    # Installable, then offline: the server ends and a reload plays.
     errors = driver.execute_cdp_cmd('Page.getInstallabilityErrors', {})['installabilityErrors']
     check('installable: no installability errors', errors == [], f'{errors}')
-    cached = driver.execute_async_script(CACHES)
-    os.killpg(started[server_process].pid, 15)
-    started[server_process].wait()
+    old = driver.execute_async_script(CACHES)
+    with open(os.path.join(site, 'index.html')) as f:
+        page = f.read().replace('</title>', '</title><meta name="rebuilt">')
+    with open(os.path.join(site, 'index.html'), 'w') as f:
+        f.write(page)
+    subprocess.run(['cmake', f'-DDIR={site}', f'-DWORKER={ROOT}/web/service_worker.js', '-P',
+                    f'{ROOT}/cmake/web_cache.cmake'], check=True)
+    driver.refresh()
+    served = driver.execute_script("return !!document.querySelector('meta[name=rebuilt]')")
+    new = page_answer(driver, 'return caches.keys().then((names) => names.length === 1 && names[0] !== '
+                              f"'{old[0] if old else ''}' ? names : null)", limit_s=15)
+    check('rebuilt: one reload serves the new file; the old cache is gone', served and len(old) == 1 and new,
+          f'served {served}, caches {old} then {new}')
+    # Offline: the server ends, and a reload plays from the new cache.
+    os.killpg(started[server].pid, 15)
+    started[server].wait()
     driver.refresh()
     page_answer(driver, "return document.getElementById('cover').hidden || !Module.loaded ? null : true")
     tap(driver, 'cover')
@@ -127,33 +140,7 @@ def touch_and_offline(web_root, desktop_path):
     deadline = time.time() + 30
     while (web := settled(lambda: canvas_pixels(driver))) != menu and time.time() < deadline:
         pass
-    check('offline: a reload with the server gone plays to the menu', web == menu and len(cached) == 1, f'{cached}')
-    driver.quit()
-
-
-def rebuilt_cache(web_root):
-    """A rebuilt page with one changed file: one reload serves it, and the
-    old build's cache is gone."""
-    site = os.path.join(OUT, 'rebuilt')
-    shutil.rmtree(site, ignore_errors=True)
-    shutil.copytree(web_root, site, ignore=shutil.ignore_patterns('CMake*', '*.a', '*.ninja*', '*.cmake', '*.json'))
-    driver = browser()
-    driver.get(serve(site))
-    old = driver.execute_async_script(CACHES)
-    with open(os.path.join(site, 'index.html')) as f:
-        page = f.read()
-    with open(os.path.join(site, 'index.html'), 'w') as f:
-        f.write(page.replace('</title>', '</title><meta name="rebuilt">'))
-    subprocess.run(['cmake', f'-DDIR={site}', f'-DWORKER={ROOT}/web/service_worker.js', '-P',
-                    f'{ROOT}/cmake/web_cache.cmake'], check=True)
-    driver.refresh()
-    served = driver.execute_script("return !!document.querySelector('meta[name=rebuilt]')")
-    deadline, now = time.time() + 15, old
-    while (now == old or len(now) != 1) and time.time() < deadline:
-        time.sleep(0.5)
-        now = driver.execute_async_script(CACHES)
-    check('rebuilt: one reload serves the new file; the old cache is gone',
-          served and len(old) == 1 and len(now) == 1 and now != old, f'served {served}, caches {old} then {now}')
+    check('offline: a reload with the server gone plays to the menu', web == menu)
     driver.quit()
 
 
@@ -185,17 +172,18 @@ def gamepad(web_root, desktop_path):
     web, here = settled(lambda: canvas_pixels(driver)), settled(desktop.pixels)
     check('gamepad: button 1 ends the calibration; the joystick stays on', differing_cells(web, here) ==
           {(14, 28), (14, 29)}, f'{sorted(differing_cells(web, here))}')
-    pad(rest, rest, True)
-    pad(rest, rest, hold_s=3)
+    pad(rest, rest, True, hold_s=0)
     desktop.key('a')
+    pad(rest, rest, hold_s=3)
     level_start = canvas_pixels(driver)
-    pad(1, rest, hold_s=1)
-    pad(rest, -1, hold_s=1)
-    pad(rest, rest)
-    for key in ('Right', 'Right', 'Up', 'Up', 'Up'):
-        desktop.key(key)
-        time.sleep(0.2)
-    time.sleep(1)
+    # Held against the walls: right one cell, up two.
+    for x, y, keys in ((1, rest, ['Right'] * 2), (rest, -1, ['Up'] * 3)):
+        pad(x, y, hold_s=0)
+        for key in keys:
+            desktop.key(key)
+            time.sleep(0.2)
+        time.sleep(0.5)
+    pad(rest, rest, hold_s=1)
     walk_matches('the stick', driver, desktop, level_start, (19, 14))
     driver.quit()
 
@@ -203,8 +191,7 @@ def gamepad(web_root, desktop_path):
 def main():
     args = arguments()
     try:
-        touch_and_offline(args.web, args.desktop)
-        rebuilt_cache(args.web)
+        phone(args.web, args.desktop)
         gamepad(args.web, args.desktop)
     finally:
         end_started()
