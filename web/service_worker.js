@@ -17,9 +17,11 @@ const FILES = ['./'].concat('@FILES@'.split(';'));
 
 self.addEventListener('install', (event) => {
   // no-cache: the browser's own cache may save the download, but only after
-  // the host confirmed the file is still the one it serves.
+  // the host confirmed the file is still the one it serves. A file the host
+  // lacks costs only its offline copy: the worker must still install, as the
+  // page waits for it on hosts without the headers.
   event.waitUntil(caches.open(CACHE)
-    .then((cache) => cache.addAll(FILES.map((file) => new Request(file, { cache: 'no-cache' }))))
+    .then((cache) => Promise.all(FILES.map((file) => cache.add(new Request(file, { cache: 'no-cache' })).catch(() => {}))))
     .then(() => self.skipWaiting()));
 });
 
