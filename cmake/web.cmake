@@ -36,8 +36,21 @@ function(web_page target)
     -sINVOKE_RUN=0
     -sMODULARIZE=0)
   set_target_properties(${target} PROPERTIES SUFFIX ".js")
-  foreach(page_file index.html page.js page.css service_worker.js)
+  set(page_files index.html page.js page.css touch.js touch.css gamepad.js offline.js manifest.webmanifest)
+  foreach(page_file ${page_files})
     configure_file(${CMAKE_SOURCE_DIR}/web/${page_file} ${CMAKE_BINARY_DIR}/${page_file} COPYONLY)
   endforeach()
   configure_file(${CMAKE_SOURCE_DIR}/data/icons/tommy-zappo-32.png ${CMAKE_BINARY_DIR}/favicon.png COPYONLY)
+  foreach(size 192 512)
+    configure_file(${CMAKE_SOURCE_DIR}/data/icons/tommy-zappo-${size}.png ${CMAKE_BINARY_DIR}/icon-${size}.png COPYONLY)
+  endforeach()
+  # The offline cache's worker, named after everything above and the linked
+  # runtime: written again whenever any of them changes.
+  list(TRANSFORM page_files PREPEND ${CMAKE_BINARY_DIR}/)
+  add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/service_worker.js
+    COMMAND ${CMAKE_COMMAND} -DDIR=${CMAKE_BINARY_DIR} -DWORKER=${CMAKE_SOURCE_DIR}/web/service_worker.js
+            -P ${CMAKE_SOURCE_DIR}/cmake/web_cache.cmake
+    DEPENDS ${target} ${page_files} ${CMAKE_SOURCE_DIR}/web/service_worker.js ${CMAKE_SOURCE_DIR}/cmake/web_cache.cmake
+    VERBATIM)
+  add_custom_target(${target}_offline_cache ALL DEPENDS ${CMAKE_BINARY_DIR}/service_worker.js)
 endfunction()

@@ -145,7 +145,8 @@ run_package_pass() {
 
 # The web build in headless Chromium, checked against the desktop build of
 # run_preset default (its pictures and its sound); each check of
-# tests/web/web_test.py counts as one test.
+# tests/web/web_test.py and tests/web/phone_test.py (touch controls,
+# offline cache, gamepad) counts as one test.
 run_web_pass() {
     echo "=== web: build and headless Chromium"
     local log=build/web-test.log
@@ -158,6 +159,7 @@ run_web_pass() {
     fi
     timeout 600 /usr/bin/python3 tests/web/web_test.py 2>&1 | tee -a "$log" | grep '^web:' || true
     count_results web "$log"
+    timeout 600 /usr/bin/python3 tests/web/phone_test.py 2>&1 | tee build/phone-test.log | grep '^web:' || true; count_results phone build/phone-test.log
 }
 
 mkdir -p build

@@ -30,7 +30,8 @@ def main():
     parser.add_argument('--no-isolation', action='store_true')
     args = parser.parse_args()
     Handler.isolation = not args.no_isolation
-    Handler.extensions_map = {**Handler.extensions_map, '.wasm': 'application/wasm', '.js': 'text/javascript'}
+    Handler.extensions_map = {**Handler.extensions_map, '.wasm': 'application/wasm', '.js': 'text/javascript',
+                              '.webmanifest': 'application/manifest+json'}
     handler = functools.partial(Handler, directory=os.path.abspath(args.root))
     server = http.server.ThreadingHTTPServer(('127.0.0.1', args.port), handler)
     print(f'http://127.0.0.1:{server.server_address[1]}/', flush=True)

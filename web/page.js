@@ -43,14 +43,16 @@ async function isolateThroughServiceWorker() {
 }
 
 // --scale auto in a browser: the largest whole repetition of the emulated
-// screen that fits the window (or the screen, in full screen), counted in
-// device pixels, so that every game pixel is a whole number of device pixels
-// at any zoom; placed on a whole device pixel; never smoothed. A picture
-// larger than the room (the screen-sized canvas while the browser leaves
-// full screen) is shrunk to fit for that moment.
+// screen that fits the stage (the window less any touch controls, or the
+// screen, in full screen), counted in device pixels, so that every game
+// pixel is a whole number of device pixels at any zoom; placed on a whole
+// device pixel; never smoothed. A picture larger than the room (the
+// screen-sized canvas while the browser leaves full screen) is shrunk to fit
+// for that moment.
 function fitCanvas() {
   const ratio = window.devicePixelRatio || 1;
-  const room = document.fullscreenElement ? [screen.width, screen.height] : [innerWidth, innerHeight];
+  const stage = document.getElementById('stage');
+  const room = document.fullscreenElement ? [screen.width, screen.height] : [stage.clientWidth, stage.clientHeight];
   const fit = Math.min(room[0] * ratio / canvas.width, room[1] * ratio / canvas.height);
   const repeat = fit >= 1 ? Math.floor(fit) : fit;
   const size = [Math.floor(canvas.width * repeat), Math.floor(canvas.height * repeat)];

@@ -6,6 +6,7 @@
 #include "runtime/core/rounding.h"
 #include "runtime/core/runtime_control.h"
 #include "runtime/core/statement.h"
+#include "runtime/input/joystick_subsystem.h"
 #include "runtime/platform/system.h"
 
 InputDeviceTable input_devices;
@@ -19,10 +20,7 @@ constexpr size_t sdl_name_limit = 1023;  // the name field holds up to 1024 byte
 class SdlJoysticks final : public JoystickSource {
 public:
     void set_events(bool on) override { SDL_JoystickEventState(on ? SDL_ENABLE : SDL_IGNORE); }
-    void start(bool restart) override {
-        if (restart) SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
-        SDL_InitSubSystem(SDL_INIT_JOYSTICK);
-    }
+    void start(bool restart) override { start_joystick_subsystem(restart); }
     int count() override { return SDL_NumJoysticks(); }
     void* open(int index) override { return SDL_JoystickOpen(index); }
     void close(void* handle) override { SDL_JoystickClose(joystick(handle)); }

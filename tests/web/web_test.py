@@ -147,6 +147,26 @@ def check(name, ok, detail=''):
     print(f"web: {'ok  ' if ok else 'FAIL'} {name}{' (' + detail + ')' if detail and not ok else ''}", flush=True)
 
 
+def arguments():
+    """The command line (the two builds), and fresh browser profiles."""
+    parser = argparse.ArgumentParser()
+    parser.add_argument('--desktop', default=os.path.join(ROOT, 'build', 'default', 'tommy-zappo'))
+    parser.add_argument('--web', default=os.path.join(ROOT, 'build', 'web'))
+    args = parser.parse_args()
+    shutil.rmtree(PROFILES, ignore_errors=True)
+    os.makedirs(PROFILES)
+    return args
+
+
+def summary():
+    """Prints the summary line of ctest, which the test command counts;
+    returns the exit status."""
+    failed = results.count(False)
+    print(f'web: {100 * (len(results) - failed) // max(len(results), 1)}% tests passed, {failed} tests failed '
+          f'out of {len(results)}')
+    return 0 if failed == 0 and results else 1
+
+
 def settled(read, quiet_s=1.5, limit_s=30):
     """The frame once it has not changed for quiet_s."""
     last, since, deadline = None, time.time(), time.time() + limit_s
@@ -471,12 +491,7 @@ def check_device_pixels(url, menu):
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument('--desktop', default=os.path.join(ROOT, 'build', 'default', 'tommy-zappo'))
-    parser.add_argument('--web', default=os.path.join(ROOT, 'build', 'web'))
-    args = parser.parse_args()
-    shutil.rmtree(PROFILES, ignore_errors=True)
-    os.makedirs(PROFILES)
+    args = arguments()
     driver = None
     try:
         driver = browser()
@@ -515,11 +530,7 @@ def main():
         if driver is not None:
             driver.quit()
         end_started()
-    failed = results.count(False)
-    # The summary line of ctest, which the test command counts.
-    print(f'web: {100 * (len(results) - failed) // max(len(results), 1)}% tests passed, {failed} tests failed '
-          f'out of {len(results)}')
-    return 0 if failed == 0 and results else 1
+    return summary()
 
 
 if __name__ == '__main__':
