@@ -62,10 +62,13 @@ def check_layout(driver, orientation):
                r['x'] + r['width'] and r['y'] < canvas['y'] + canvas['height'] and canvas['y'] < r['y'] + r['height']]
     small = [name for name, r in boxes.items() if min(r['width'], r['height']) < 44]
     names = {'Up', 'Down', 'Left', 'Right', 'Any key', 'Pause', 'Yes', 'No', *'ABCDEFSTQ123456789'}
-    scale = canvas['width'] / 320
+    # The scale in device pixels, where the page keeps every game pixel whole.
+    scale = driver.execute_script('''const r = document.getElementById('canvas').getBoundingClientRect();
+        return [r.width * devicePixelRatio / 320, r.height * devicePixelRatio / 200];''')
     check(f'touch controls, {orientation}: all keys, 44 px or more, off the picture at a whole scale',
-          names <= set(boxes) and not overlap and not small and scale >= 1 and scale == int(scale) ==
-          canvas['height'] / 200, f'missing {names - set(boxes)}, over the picture {overlap}, small {small}, {canvas}')
+          names <= set(boxes) and not overlap and not small and scale[0] >= 1 and
+          all(abs(s - round(s)) < 1e-3 for s in scale) and round(scale[0]) == round(scale[1]),
+          f'missing {names - set(boxes)}, over the picture {overlap}, small {small}, scale {scale}')
 
 
 def walk_matches(name, driver, desktop, level_start, hero_at):
