@@ -15,12 +15,8 @@ function startByGamepad() {
   if (cover.hidden || window.Module.wanted) return false;
   cover.click();
   // A gamepad button is no user gesture, after which alone browsers let
-  // sound start: the first tap, click or key lets it.
-  const resume = () => {
-    const context = window.Module.webAudio.context;
-    if (context && context.state !== 'running') context.resume().catch(() => {});
-  };
-  for (const type of ['pointerdown', 'pointerup', 'keydown', 'touchend']) addEventListener(type, resume, { capture: true, once: true });
+  // sound start: until the first tap, click or key resumes the audio
+  // (page.js), the game plays silent by the page's clock.
   return true;
 }
 
