@@ -30,6 +30,7 @@ struct PilotMemory {
     std::vector<int> rates;       // hero moves per chaser turn that may hold; empty: the level's period
     int looked_ahead_nodes = 0;   // of the last decision, for the log
     int moves_since_turn = -1;    // set by the caller: hero moves since the chasers last moved
+    int chaser_turns = 0;         // set by the caller: chaser turns seen in this attempt
     std::vector<Cell> bombs;      // as last seen: the neutralising shows a "*" in the bomb's place
     // The way being followed, and how many of its moves were made: a new
     // look-ahead only when the screen stops matching it.
