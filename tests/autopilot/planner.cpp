@@ -287,10 +287,15 @@ Decision catch_drops(const Board& board, const Sighting& seen) {
     return {towards, "go beside the landing cell"};
 }
 
-bool matches(const std::vector<Cell>& seen, const std::vector<Cell>& expected) {
-    for (Cell cell : seen)
-        if (std::find(expected.begin(), expected.end(), cell) == expected.end()) return false;
-    return true;
+// Whether the chasers stand as in one of the worlds: the cells of each
+// world follow one another, per_world of them.
+bool matches(const std::vector<Cell>& seen, const std::vector<Cell>& expected, size_t per_world) {
+    if (seen.size() != per_world || per_world == 0) return seen.size() == per_world;
+    for (size_t first = 0; first + per_world <= expected.size(); first += per_world) {
+        auto begin = expected.begin() + static_cast<std::ptrdiff_t>(first), end = begin + static_cast<std::ptrdiff_t>(per_world);
+        if (std::all_of(seen.begin(), seen.end(), [&](Cell cell) { return std::find(begin, end, cell) != end; })) return true;
+    }
+    return false;
 }
 
 // The next move of the way being followed, while the screen shows what the
@@ -304,10 +309,12 @@ bool follow_plan(const Sighting& seen, PilotMemory& memory, Decision& next) {
     if (seen.keys.size() != memory.plan_keys || seen.bombs.size() != memory.plan_bombs) return false;
     if (done > 0) {
         if (!(seen.hero == plan.hero_path[done - 1])) return false;
-        // The screen may show the chasers before or after the turn of the step.
-        std::vector<Cell> either = plan.expected[done];
-        either.insert(either.end(), plan.expected[done - 1].begin(), plan.expected[done - 1].end());
-        if (!matches(seen.chasers, either)) return false;
+        // The screen may show the chasers before or after the turn of the
+        // step, but all as in one world: chasers that match different
+        // worlds each are in none, and the way may not hold.
+        if (!matches(seen.chasers, plan.expected[done], plan.chasers_per_world) &&
+            !matches(seen.chasers, plan.expected[done - 1], plan.chasers_per_world))
+            return false;
     }
     next.move = plan.moves[done];
     next.wait_step = next.move == Move::none;
@@ -325,21 +332,36 @@ bool follow_plan(const Sighting& seen, PilotMemory& memory, Decision& next) {
 bool uses_lookahead(int level) { return level == 4 || level == 7 || level == 8 || level == 9; }
 
 // Level 4: the generator cells alternate between wall and trap every ten
-// chaser turns (three on Hard); the hero passes beside them only early in
-// a wall phase that he has seen begin.
+// chaser turns (three on Hard). A change seen drops the way followed, so
+// that a dash begins at once when the walls come.
 void note_generator(const Board& board, PilotMemory& memory) {
-    bool walls = board.at(generator_cells[0]) == wall;
-    if (walls && !memory.generator_walls) memory.generator_walls_since = memory.clock;
-    if (!walls) memory.generator_walls_since = -1;
+    const bool walls = board.at(generator_cells[0]) == wall;
+    if (memory.generator_seen && walls != memory.generator_walls) {
+        memory.generator_change_turn = memory.chaser_turns;
+        memory.generator_change_clock = memory.clock;
+        memory.plan = {};
+    }
+    memory.generator_seen = true;
     memory.generator_walls = walls;
 }
 
-int generator_safe_moves(const PilotMemory& memory, const LevelLook& look) {
-    if (look.level != 4 || memory.generator_walls_since < 0) return 0;
-    const double step_seconds = 1.0 / 18.2;
-    const double phase_seconds = (look.generator_turns * look.period) * step_seconds;
-    const double left = phase_seconds * 0.6 - (memory.clock - memory.generator_walls_since);
-    return left > 0 ? static_cast<int>(left / step_seconds) : 0;
+// The chaser turns to the generator's next change. The turns counted since
+// the last change may miss a turn in which no chaser could move, or count
+// the change's own turn when the screen showed the generator before the
+// chasers; the clock bounds them from above, since a step lasts a tick at
+// least and a chaser turn comes every period steps.
+void predict_generator(const PilotMemory& memory, const LevelLook& look, LookaheadLimits& limits) {
+    limits.generator_walls = memory.generator_walls;
+    if (memory.generator_change_turn < 0) {
+        // Not seen to change yet: walls may end at the next turn, traps last.
+        limits.generator_change_min = memory.generator_walls ? 1 : 1 << 20;
+        return;
+    }
+    const int counted = memory.chaser_turns - memory.generator_change_turn;
+    const int by_clock = static_cast<int>((memory.clock - memory.generator_change_clock) * 18.2 / look.period) + 1;
+    const int fewest = std::max(0, counted - 1), most = std::max(counted, by_clock);
+    limits.generator_change_min = std::max(1, look.generator_turns - most);
+    limits.generator_change_max = std::max(limits.generator_change_min, look.generator_turns - fewest);
 }
 
 }  // namespace
@@ -416,7 +438,7 @@ Decision look_ahead_move(const Board& board, const Sighting& seen, const LevelLo
     if (memory.waited_plans > 10) limits.rates = {look.period};
     if (memory.waited_plans > 16) limits.moves_since_turn = memory.moves_since_turn;
     limits.patroller_direction = memory.patroller_direction;
-    limits.generator_safe_moves = generator_safe_moves(memory, look);
+    if (look.level == 4) predict_generator(memory, look, limits);
     Lookahead ahead = look_ahead(board, seen, look, limits);
     if (ahead.moves.empty() && limits.rates.size() > 1) {
         // Caught in some world whatever he does: play the likeliest pace only.

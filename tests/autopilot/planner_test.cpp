@@ -131,6 +131,7 @@ TEST(Planner, LevelFourWaitsBesideTheEntranceAndDashesWhenTheWallsCome) {
         memory.chaser_turns = 20;
         if (row.walls) {
             // The change was seen as it happened, and the turns since.
+            memory.generator_seen = true;
             memory.generator_walls = false;
             memory.chaser_turns = 20 - row.turns_since_change;
             plan_move(board, seen, look, memory);
