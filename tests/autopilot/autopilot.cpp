@@ -274,7 +274,7 @@ public:
         int moves_since_turn = 0;
         last_chasers_.clear();
         int steps = 0, lives_at_start = -1, lives_now = -1, time_left = 0, attempt_lives = -1;
-        bool neutralised = false;
+        bool neutralised = false, clock_seen = false;
         const double give_up_after = 400;
         while (seconds_since(start) < give_up_after) {
             if (!capture()) return fail("the window cannot be read");
@@ -302,7 +302,10 @@ public:
                 }
                 lives_now = hearts;
             }
-            if (auto seconds = number_at(screen_, 3, 32); seconds && level_shown(screen_) == level) time_left = *seconds;
+            if (auto seconds = number_at(screen_, 3, 32); seconds && level_shown(screen_) == level) {
+                time_left = *seconds;
+                clock_seen = true;
+            }
             if (screen_.shows(5, 8, "Bomb neutralised") || neutralised_seen_) neutralised = true;
             if (screen_.shows(5, 15, "GAME OVER")) return fail("game over in level " + std::to_string(level));
             int shown = level_shown(screen_);
@@ -332,6 +335,7 @@ public:
             note_chaser_turns(seen, moves_since_turn, debug_);
             memory.moves_since_turn = last_chasers_.empty() ? -1 : moves_since_turn;
             memory.chaser_turns = chaser_turns_;
+            if (clock_seen) memory.seconds_left = time_left;
             auto planning = Clock::now();
             Decision decision = plan_move(board, seen, look, memory);
             const double planned_ms = std::chrono::duration<double, std::milli>(Clock::now() - planning).count();

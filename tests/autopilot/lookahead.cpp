@@ -453,7 +453,9 @@ Lookahead look_ahead(const Board& board, const Sighting& seen, const LevelLook& 
                 found_aim = Aim::bomb;
                 break;
             }
-            if (sim.on_key(hero) && holds_for(sim, states, to, 6)) {
+            // Level 4's corner keys lie in pockets some five cells deep:
+            // a key counts only with a way back out that holds.
+            if (sim.on_key(hero) && holds_for(sim, states, to, look.level == 4 ? 9 : 6)) {
                 found_at = index;
                 found_aim = Aim::key;
                 break;

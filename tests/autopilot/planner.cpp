@@ -274,6 +274,20 @@ Decision catch_drops(const Board& board, const Sighting& seen) {
     for (int row = drop.row + 1; row <= 22; ++row)
         if (board.code[row][drop.col] == obstacle) straight = false;
     if (drop.col == hero.col) return side_step(drop.col);
+    // A drop that landed beside nobody lies on the row as "." and is taken
+    // by standing beside it: while the falling drop is high, the hero
+    // fetches the nearest and is back in time (a move takes a step or two,
+    // a drop falls a row a step).
+    if (!seen.landed_drops.empty()) {
+        Cell landed = *std::min_element(seen.landed_drops.begin(), seen.landed_drops.end(),
+                                        [&](Cell a, Cell b) { return std::abs(a.col - hero.col) < std::abs(b.col - hero.col); });
+        const int beside = landed.col + (hero.col < landed.col ? -1 : 1);
+        const int trip = std::abs(beside - hero.col) + std::abs(beside - drop.col);
+        if (beside != hero.col && trip * 2 + 2 < 22 - drop.row) {
+            Move towards = hero.col < beside ? Move::right : Move::left;
+            if (free_on_row(step(hero, towards).col)) return {towards, "fetch a landed drop"};
+        }
+    }
     const int gap = std::abs(drop.col - hero.col);
     if (!straight) {
         // It will be turned aside: keep two columns away until it falls straight.
@@ -434,9 +448,10 @@ Decision look_ahead_move(const Board& board, const Sighting& seen, const LevelLo
     // until the clock runs out: the longer it lasts, the fewer paces are
     // allowed for, down to the likeliest.
     // At last the phase of the turns as last seen is taken at its word.
+    // So does a clock near its end, which loses the life anyway.
     if (memory.waited_plans > 4 && limits.rates.size() > 2) limits.rates.erase(limits.rates.begin());
-    if (memory.waited_plans > 10) limits.rates = {look.period};
-    if (memory.waited_plans > 16) limits.moves_since_turn = memory.moves_since_turn;
+    if (memory.waited_plans > 10 || memory.seconds_left < 15) limits.rates = {look.period};
+    if (memory.waited_plans > 16 || memory.seconds_left < 8) limits.moves_since_turn = memory.moves_since_turn;
     limits.patroller_direction = memory.patroller_direction;
     if (look.level == 4) predict_generator(memory, look, limits);
     Lookahead ahead = look_ahead(board, seen, look, limits);
@@ -477,9 +492,10 @@ Decision cheapest_way_move(const Board& board, const Sighting& seen, const Level
         memory.waited_plans = 0;
         return {move, "to a key"};
     }
-    // Waiting too long loses to the clock: after a while the hero takes the
-    // cheapest way even if a chaser might meet him on it.
-    if (memory.waited_plans > 300) {
+    // Waiting too long loses to the clock: after a while, or when the clock
+    // nears its end, the hero takes the cheapest way even if a chaser might
+    // meet him on it.
+    if (memory.waited_plans > 300 || memory.seconds_left < 10) {
         if (!seen.bombs.empty() && route(found, seen.hero, cells_beside(board, seen.bombs), move) && move != Move::none) return {move, "dash to the bomb"};
         if (!seen.keys.empty() && route(found, seen.hero, seen.keys, move) && move != Move::none) return {move, "dash to a key"};
     }
@@ -506,5 +522,13 @@ Decision plan_move(const Board& board, const Sighting& seen, const LevelLook& lo
     if (!seen.bombs.empty()) memory.bombs = seen.bombs;
     for (Cell bomb : memory.bombs)
         if (distance(bomb, seen.hero) == 1) return {Move::none, "beside the bomb"};
+    if (look.level == 4 && seen.chasers.empty()) {
+        // The set-up places both chasers without drawing them; they show at
+        // their first move, by which time a hero heading for the corner key
+        // beside the second one's cell is cornered.
+        Sighting with_chasers = seen;
+        with_chasers.chasers = {{4, 2}, {20, 25}};
+        return look_ahead_move(board, with_chasers, look, memory);
+    }
     return uses_lookahead(look.level) ? look_ahead_move(board, seen, look, memory) : cheapest_way_move(board, seen, look, memory);
 }

@@ -23,6 +23,7 @@ struct PilotMemory {
     int patroller_direction = 0;  // level 7: +1 right, -1 left, as last seen; 0 not yet seen
     int waited_plans = 0;         // looks that found no safe way on
     double clock = 0;             // seconds, set by the caller at every look
+    int seconds_left = 1000;      // set by the caller: the level's clock as shown
     // Level 4: the generator as last seen, and when it was last seen to
     // change (chaser turns counted then, and the clock); -1 while not seen.
     bool generator_seen = false;
