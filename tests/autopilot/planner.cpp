@@ -54,6 +54,15 @@ int nearest_chaser(const Sighting& seen, Cell cell) {
     return nearest;
 }
 
+// Level 5: the drop falls a row a step, and after the fortieth it starts
+// again above the hero on his way up to the bomb: its column below it, and
+// the cells it may be turned aside into, are never entered.
+bool under_drop(const Sighting& seen, Cell cell) {
+    for (Cell drop : seen.chasers)
+        if ((cell.col == drop.col && cell.row > drop.row) || (cell.row - drop.row == 1 && std::abs(cell.col - drop.col) == 1)) return true;
+    return false;
+}
+
 // Extra cost of standing on a cell, from what may hit it soon.
 int danger(const Board& board, const Sighting& seen, const LevelLook& look, Cell cell) {
     int cost = 0;
@@ -142,6 +151,7 @@ Search search(const Board& board, const Sighting& seen, const LevelLook& look) {
             Cell next = step(here, move);
             if (!board.inside(next) || !safe_cell(board, seen, look, next)) continue;
             if (look.level != 5 && nearest_chaser(seen, next) <= keep_off(look)) continue;
+            if (look.level == 5 && under_drop(seen, next)) continue;
             int moves = result.moves[here.row][here.col] + 1;
             int next_cost = cost + 1 + danger(board, seen, look, next);
             if (next_cost < result.cost[next.row][next.col]) {
