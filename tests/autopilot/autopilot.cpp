@@ -148,6 +148,12 @@ std::string board_picture(const Board& board, const Sighting& seen) {
     return out;
 }
 
+std::string cells_text(const std::vector<Cell>& cells) {
+    std::string out;
+    for (Cell cell : cells) out += " " + std::to_string(cell.row) + "," + std::to_string(cell.col);
+    return out;
+}
+
 class Pilot {
 public:
     Pilot(XSession& session, WindowReader& reader, const Options& options, Log& log)
@@ -371,7 +377,7 @@ public:
             type(key_of(decision.move));
             if (debug_)
                 std::cerr << "t=" << seconds_since(start) << " hero " << seen.hero.row << "," << seen.hero.col << " " << key_of(decision.move) << " (" << decision.reason
-                          << ") planned " << planned_ms << " ms, " << memory.looked_ahead_nodes << " states\n";
+                          << ") planned " << planned_ms << " ms, " << memory.looked_ahead_nodes << " states, chasers" << cells_text(seen.chasers) << "\n";
             ++steps;
             ++moves_since_turn;
             if (level == 1 && steps == 40) save_shot("level");
@@ -399,7 +405,10 @@ public:
         if (!last_chasers_.empty() && seen.chasers.size() == last_chasers_.size() && seen.chasers != last_chasers_) {
             if (report) std::cerr << "chasers moved after " << moves_since_turn << " hero moves\n";
             moves_since_turn = 0;
-            ++chaser_turns_;
+            // A screenshot taken between the two chasers' moves shows one
+            // turn as two changes; turns come a period of steps apart.
+            if (seconds_since(last_turn_seen_) > 0.15) ++chaser_turns_;
+            last_turn_seen_ = Clock::now();
         }
         last_chasers_ = seen.chasers;
     }
@@ -472,6 +481,7 @@ private:
     int last_score_ = 0;
     std::vector<Cell> last_chasers_;
     int chaser_turns_ = 0;                // seen in the run so far
+    Clock::time_point last_turn_seen_;
     std::optional<Cell> hero_after_key_;  // where the last key left him, while known
     int untyped_moves_ = 0;               // in the run so far
 };

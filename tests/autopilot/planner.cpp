@@ -133,8 +133,9 @@ struct Search {
     std::array<std::array<Cell, 32>, 24> from;
 };
 
-// Cheapest paths from the hero over cells he may stand on.
-Search search(const Board& board, const Sighting& seen, const LevelLook& look) {
+// Cheapest paths from the hero over cells he may stand on; a bold search
+// passes near the chasers too, at the price danger() puts on those cells.
+Search search(const Board& board, const Sighting& seen, const LevelLook& look, bool bold = false) {
     Search result;
     for (auto& row : result.cost) row.fill(INT_MAX);
     result.moves[seen.hero.row][seen.hero.col] = 0;
@@ -150,7 +151,7 @@ Search search(const Board& board, const Sighting& seen, const LevelLook& look) {
         for (Move move : all_moves) {
             Cell next = step(here, move);
             if (!board.inside(next) || !safe_cell(board, seen, look, next)) continue;
-            if (look.level != 5 && nearest_chaser(seen, next) <= keep_off(look)) continue;
+            if (look.level != 5 && !bold && nearest_chaser(seen, next) <= keep_off(look)) continue;
             if (look.level == 5 && under_drop(seen, next)) continue;
             int moves = result.moves[here.row][here.col] + 1;
             int next_cost = cost + 1 + danger(board, seen, look, next);
@@ -311,13 +312,21 @@ Decision catch_drops(const Board& board, const Sighting& seen) {
     return {towards, "go beside the landing cell"};
 }
 
-// Whether the chasers stand as in one of the worlds: the cells of each
-// world follow one another, per_world of them.
-bool matches(const std::vector<Cell>& seen, const std::vector<Cell>& expected, size_t per_world) {
+// Whether the chasers stand as in one of the worlds, each before or after
+// the turn of the step (a screenshot may fall between their two moves):
+// the cells of each world follow one another, per_world of them.
+bool matches(const std::vector<Cell>& seen, const std::vector<Cell>& before, const std::vector<Cell>& after, size_t per_world) {
     if (seen.size() != per_world || per_world == 0) return seen.size() == per_world;
-    for (size_t first = 0; first + per_world <= expected.size(); first += per_world) {
-        auto begin = expected.begin() + static_cast<std::ptrdiff_t>(first), end = begin + static_cast<std::ptrdiff_t>(per_world);
-        if (std::all_of(seen.begin(), seen.end(), [&](Cell cell) { return std::find(begin, end, cell) != end; })) return true;
+    auto in_world = [&](const std::vector<Cell>& cells, size_t first, Cell cell) {
+        if (cells.size() < first + per_world) return false;
+        auto begin = cells.begin() + static_cast<std::ptrdiff_t>(first);
+        return std::find(begin, begin + static_cast<std::ptrdiff_t>(per_world), cell) != begin + static_cast<std::ptrdiff_t>(per_world);
+    };
+    for (size_t first = 0; first + per_world <= after.size(); first += per_world) {
+        // Before the first move the look-ahead knows only the one picture.
+        const size_t first_before = before.size() == per_world ? 0 : first;
+        if (std::all_of(seen.begin(), seen.end(), [&](Cell cell) { return in_world(after, first, cell) || in_world(before, first_before, cell); }))
+            return true;
     }
     return false;
 }
@@ -333,12 +342,9 @@ bool follow_plan(const Sighting& seen, PilotMemory& memory, Decision& next) {
     if (seen.keys.size() != memory.plan_keys || seen.bombs.size() != memory.plan_bombs) return false;
     if (done > 0) {
         if (!(seen.hero == plan.hero_path[done - 1])) return false;
-        // The screen may show the chasers before or after the turn of the
-        // step, but all as in one world: chasers that match different
-        // worlds each are in none, and the way may not hold.
-        if (!matches(seen.chasers, plan.expected[done], plan.chasers_per_world) &&
-            !matches(seen.chasers, plan.expected[done - 1], plan.chasers_per_world))
-            return false;
+        // Chasers that match different worlds each are in none, and the
+        // way may not hold.
+        if (!matches(seen.chasers, plan.expected[done - 1], plan.expected[done], plan.chasers_per_world)) return false;
     }
     next.move = plan.moves[done];
     next.wait_step = next.move == Move::none;
@@ -470,6 +476,11 @@ Decision look_ahead_move(const Board& board, const Sighting& seen, const LevelLo
         limits.rates = {look.period};
         ahead = look_ahead(board, seen, look, limits);
     }
+    if (ahead.moves.empty() && limits.moves_since_turn < 0 && memory.moves_since_turn >= 0) {
+        // Still caught: the phase of the turns as last seen is all there is.
+        limits.moves_since_turn = memory.moves_since_turn;
+        ahead = look_ahead(board, seen, look, limits);
+    }
     memory.looked_ahead_nodes = ahead.nodes;
     if (!ahead.moves.empty()) {
         memory.plan = ahead;
@@ -506,8 +517,9 @@ Decision cheapest_way_move(const Board& board, const Sighting& seen, const Level
     // nears its end, the hero takes the cheapest way even if a chaser might
     // meet him on it.
     if (memory.waited_plans > 300 || memory.seconds_left < 10) {
-        if (!seen.bombs.empty() && route(found, seen.hero, cells_beside(board, seen.bombs), move) && move != Move::none) return {move, "dash to the bomb"};
-        if (!seen.keys.empty() && route(found, seen.hero, seen.keys, move) && move != Move::none) return {move, "dash to a key"};
+        const Search bold = search(board, seen, look, true);
+        if (!seen.bombs.empty() && route(bold, seen.hero, cells_beside(board, seen.bombs), move) && move != Move::none) return {move, "dash to the bomb"};
+        if (!seen.keys.empty() && route(bold, seen.hero, seen.keys, move) && move != Move::none) return {move, "dash to a key"};
     }
     if (refuge(board, seen, look, found, move)) {
         if (move == Move::none) ++memory.waited_plans;
