@@ -509,6 +509,10 @@ Decision cheapest_way_move(const Board& board, const Sighting& seen, const Level
         return {move, "to the bomb"};
     }
     if (look.level == 5 && seen.bombs.empty()) return catch_drops(board, seen);
+    if (look.level == 5 && under_drop(seen, seen.hero)) {
+        for (Move side : {Move::left, Move::right, Move::down})
+            if (safe_cell(board, seen, look, step(seen.hero, side)) && !under_drop(seen, step(seen.hero, side))) return {side, "out from under the drop"};
+    }
     if (!seen.keys.empty() && safe_route(board, seen, look, found, seen.keys, 2, move)) {
         memory.waited_plans = 0;
         return {move, "to a key"};
