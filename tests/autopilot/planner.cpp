@@ -382,8 +382,10 @@ void note_generator(const Board& board, PilotMemory& memory) {
 // least and a chaser turn comes every period steps.
 void predict_generator(const PilotMemory& memory, const LevelLook& look, LookaheadLimits& limits) {
     limits.generator_walls = memory.generator_walls;
-    if (memory.generator_change_turn < 0) {
-        // Not seen to change yet: walls may end at the next turn, traps last.
+    if (memory.generator_change_turn < 0 || !memory.generator_walls) {
+        // Not seen to change yet: walls may end at the next turn. Traps last
+        // until the walls are seen: a way timed to their end would count
+        // its waits as steps, and a wait on a busy machine is shorter.
         limits.generator_change_min = memory.generator_walls ? 1 : 1 << 20;
         return;
     }
@@ -498,7 +500,17 @@ Decision look_ahead_move(const Board& board, const Sighting& seen, const LevelLo
         follow_plan(seen, memory, next);
         return next;
     }
-    return {Move::none, "cornered"};
+    // Caught in every world and every phase: waiting is the surest loss,
+    // so he steps to the safe cell farthest from the nearest chaser.
+    Decision flee{Move::none, "cornered"};
+    int farthest = nearest_chaser(seen, seen.hero);
+    for (Move move : all_moves) {
+        const Cell cell = step(seen.hero, move);
+        if (!safe_cell(board, seen, look, cell) || nearest_chaser(seen, cell) < farthest) continue;
+        farthest = nearest_chaser(seen, cell);
+        flee = {move, "cornered, flee"};
+    }
+    return flee;
 }
 
 Decision cheapest_way_move(const Board& board, const Sighting& seen, const LevelLook& look, PilotMemory& memory) {
