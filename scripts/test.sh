@@ -92,6 +92,26 @@ run_on_sdl12_compat() {
     count_results "autopilot on sdl12-compat" "$autopilot_log"
 }
 
+# One whole game on Hard by the autopilot (tests/autopilot) in the plain
+# build, after the other window tests, as one test: the nine levels, the
+# ending, then the medal screen and the title with the medal, each held
+# pixel for pixel against a picture built from the game's drawing rules.
+# One try; about 4 to 7 minutes.
+run_hard_game() {
+    echo "=== autopilot: a whole game on Hard"
+    local log=build/autopilot-hard-test.log
+    : >"$log"
+    if [ -x build/default/tests/autopilot ] &&
+        build/default/tests/autopilot --whole-game --difficulty hard --lives 9 --log "$log" \
+            --failure-shot build/autopilot-hard-test-failure.ppm >/dev/null 2>&1; then
+        passed=$((passed + 1))
+    else
+        failures+=("autopilot: the whole game on Hard (see $log)")
+        failed=$((failed + 1))
+    fi
+    grep -v '^ ' "$log" | grep -v '^last screen' | head -20
+}
+
 # The work tree's state before anything ran, where it is a git work tree
 # (ignored files, build/ among them, are not part of it).
 in_git_tree=false
@@ -166,6 +186,7 @@ mkdir -p build
 run_preset default
 run_preset asan
 run_on_sdl12_compat
+run_hard_game
 run_web_pass
 run_package_pass
 

@@ -4,6 +4,7 @@
 #include <array>
 #include <climits>
 #include <cstdint>
+#include <iterator>
 #include <numeric>
 #include <queue>
 #include <unordered_set>
@@ -104,7 +105,7 @@ public:
         to.move = move;
         Cell hero = step(from.hero.cell(), move);
         if (move != Move::none) {
-            if (!hero_may_enter(hero, from.captured, index)) return false;
+            if (!hero_may_enter(hero, from.captured)) return false;
         }
         to.hero = spot_of(hero);
         if (look_.level == 8) mark_trail(states, from, hero);
@@ -113,6 +114,7 @@ public:
             Spot* chasers = &to.chasers[w * max_chasers];
             for (int k = 0; k < chaser_count_; ++k)
                 if (chasers[k].cell() == hero) return false;
+            if (look_.level == 4 && beside_generator(hero) && !beside_bomb(hero) && generator_traps(w, index)) return false;
             if ((index + worlds_[w].phase) % worlds_[w].rate != 0) continue;
             bool captured = to.captured & (1u << w);
             // Enemy 2 (found later on the screen) moves first.
@@ -122,6 +124,28 @@ public:
             if (captured) to.captured = static_cast<uint16_t>(to.captured | (1u << w));
         }
         return true;
+    }
+
+    // Level 4: whether the generator cells may be traps in the world after
+    // the hero's index-th move and that step's chaser turn.
+    bool generator_traps(size_t w, int index) const {
+        const World& world = worlds_[w];
+        const int turns = (index + world.phase) / world.rate;
+        const int every = look_.generator_turns;
+        // The state repeats with the change's turn every two changes.
+        const int last = std::min(limits_.generator_change_max, limits_.generator_change_min + 2 * every - 1);
+        for (int change = limits_.generator_change_min; change <= last; ++change) {
+            const int changes = turns >= change ? 1 + (turns - change) / every : 0;
+            if (limits_.generator_walls == (changes % 2 == 1)) return true;
+        }
+        return false;
+    }
+
+    uint64_t generator_signature(int index) const {
+        uint64_t bits = 0;
+        if (look_.level == 4)
+            for (size_t w = 0; w < worlds_.size(); ++w) bits = bits << 1 | (generator_traps(w, index) ? 1u : 0u);
+        return bits;
     }
 
     bool beside_bomb(Cell cell) const {
@@ -138,13 +162,19 @@ public:
 
     // Moves from each cell to the nearest goal for the hero, ignoring the
     // chasers; it guides the search, and the holding way ends as near as it can.
+    // Only cells he can stand on are goals: a wall beside the bomb would
+    // make the far side of that wall look one move from it.
     void measure_goal_distance(const std::vector<Cell>& goals) {
-        goal_distance_ = flood(goals, [&](Cell cell) {
-            if (blocks_hero(base_[cell.row][cell.col]) && !is_fog_gate(cell)) return false;
-            // The way the hero can really take: never beside a trap.
-            // (The level 4 generator aside: it opens now and then.)
-            return beside_bomb(cell) || !beside_trap(cell, 0);
-        });
+        auto passable = [&](Cell cell) {
+            if (!board_.inside(cell) || (blocks_hero(base_[cell.row][cell.col]) && !is_fog_gate(cell))) return false;
+            // The way the hero can really take: never beside a trap. The
+            // level 4 generator's neighbours pass whatever it shows now,
+            // since it turns to walls every few turns.
+            return beside_bomb(cell) || !beside_trap(cell);
+        };
+        std::vector<Cell> standable;
+        std::copy_if(goals.begin(), goals.end(), std::back_inserter(standable), passable);
+        goal_distance_ = flood(standable, passable);
     }
     int goal_distance(Cell cell) const { return goal_distance_[cell.row][cell.col]; }
 
@@ -216,24 +246,32 @@ private:
         return steps;
     }
 
-    bool beside_trap(Cell cell, int index) const {
+    static bool is_generator(Cell cell) {
+        return std::find(std::begin(generator_cells), std::end(generator_cells), cell) != std::end(generator_cells);
+    }
+
+    bool beside_generator(Cell cell) const {
+        for (Move move : all_moves)
+            if (is_generator(step(cell, move))) return true;
+        return false;
+    }
+
+    // Traps that stay: the level 4 generator is played per world.
+    bool beside_trap(Cell cell) const {
         for (Move move : all_moves) {
             Cell next = step(cell, move);
-            if (board_.at(next) == trap) return true;
-            if (look_.level == 4 && index > limits_.generator_safe_moves &&
-                std::find(std::begin(generator_cells), std::end(generator_cells), next) != std::end(generator_cells))
-                return true;
+            if (board_.at(next) == trap && !(look_.level == 4 && is_generator(next))) return true;
         }
         return false;
     }
 
-    bool hero_may_enter(Cell cell, uint16_t captured, int index) const {
+    bool hero_may_enter(Cell cell, uint16_t captured) const {
         if (!board_.inside(cell)) return false;
         uint8_t code = base_[cell.row][cell.col];
         bool gate_open = is_fog_gate(cell) && captured == all_worlds() && !worlds_.empty();
         if (blocks_hero(code) && !gate_open) return false;
         if (look_.level == 5 && code == 231) return false;
-        return beside_bomb(cell) || !beside_trap(cell, index);
+        return beside_bomb(cell) || !beside_trap(cell);
     }
 
     // Level 7: the patroller walks row 2 on every step, turning at its ends.
@@ -335,6 +373,7 @@ uint64_t key_of(const State& state, const Simulation& sim) {
     mix(static_cast<uint64_t>(state.hero.row) << 8 | static_cast<uint8_t>(state.hero.col));
     mix(static_cast<uint64_t>(state.depth % sim.cycle()));
     mix(state.captured);
+    mix(sim.generator_signature(state.depth));
     for (size_t w = 0; w < sim.world_count(); ++w)
         for (int k = 0; k < sim.chaser_count(); ++k) {
             const Spot& chaser = state.chasers[w * max_chasers + static_cast<size_t>(k)];
@@ -414,7 +453,9 @@ Lookahead look_ahead(const Board& board, const Sighting& seen, const LevelLook& 
                 found_aim = Aim::bomb;
                 break;
             }
-            if (sim.on_key(hero) && holds_for(sim, states, to, 6)) {
+            // Level 4's corner keys lie in pockets some five cells deep:
+            // a key counts only with a way back out that holds.
+            if (sim.on_key(hero) && holds_for(sim, states, to, look.level == 4 ? 9 : 6)) {
                 found_at = index;
                 found_aim = Aim::key;
                 break;
@@ -452,6 +493,7 @@ Lookahead look_ahead(const Board& board, const Sighting& seen, const LevelLook& 
         result.survived = states[static_cast<size_t>(end)].depth;
     }
     result.found = found_at >= 0;
+    result.chasers_per_world = static_cast<size_t>(sim.chaser_count());
     result.aim = found_aim;
     for (int i = end; i > 0; i = states[static_cast<size_t>(i)].parent) {
         const State& state = states[static_cast<size_t>(i)];

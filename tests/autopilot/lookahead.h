@@ -18,9 +18,13 @@ struct LookaheadLimits {
     // move; -1 when not used. When given, only the phases near it are
     // played: a bolder look-ahead, for breaking a standoff.
     int moves_since_turn = -1;
-    // Level 4: the hero may stand beside a generator cell only this many
-    // moves from now, while the cells are known to be walls.
-    int generator_safe_moves = 0;
+    // Level 4: the generator as the screen shows it, and the chaser turns
+    // from now to its next change, as known: at least, at most. The changes
+    // are played in every world, so the hero stands beside a generator cell
+    // only while it is a wall whatever the true count.
+    bool generator_walls = true;
+    int generator_change_min = 1;
+    int generator_change_max = 1 << 20;
     // Level 7: the patroller's direction on row 2, as last seen (+1, -1),
     // or 0 when it is not known yet.
     int patroller_direction = 0;
@@ -38,6 +42,7 @@ struct Lookahead {
     std::vector<Move> moves;  // the way; Move::none means waiting a step
     std::vector<Cell> hero_path;              // per move: the hero's cell after it
     std::vector<std::vector<Cell>> expected;  // the cells a chaser may stand on: now, then after each move
+    size_t chasers_per_world = 0;             // expected holds the worlds' chasers one world after another
     int nodes = 0;            // states looked at
     int survived = 0;         // moves the holding way was played out without a catch
     size_t hold_moves = 3;    // moves of a holding way to make before looking again

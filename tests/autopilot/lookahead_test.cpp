@@ -155,9 +155,9 @@ TEST(Lookahead, GeneratorIsPassedOnlyInAWallPhase) {
     ASSERT_TRUE(seen.hero_seen);
     ASSERT_EQ(seen.bombs.size(), 1u);
     LookaheadLimits limits;
-    limits.generator_safe_moves = 0;
+    limits.generator_change_min = 1;  // walls that may end at the next turn
     EXPECT_FALSE(look_ahead(board, seen, look, limits).found);
-    limits.generator_safe_moves = 10;
+    limits.generator_change_min = limits.generator_change_max = 3;
     Lookahead open = look_ahead(board, seen, look, limits);
     ASSERT_TRUE(open.found);
     EXPECT_LE(open.moves.size(), 10u);

@@ -54,6 +54,15 @@ int nearest_chaser(const Sighting& seen, Cell cell) {
     return nearest;
 }
 
+// Level 5: the drop falls a row a step, and after the fortieth it starts
+// again above the hero on his way up to the bomb: its column below it, and
+// the cells it may be turned aside into, are never entered.
+bool under_drop(const Sighting& seen, Cell cell) {
+    for (Cell drop : seen.chasers)
+        if ((cell.col == drop.col && cell.row > drop.row) || (cell.row - drop.row == 1 && std::abs(cell.col - drop.col) == 1)) return true;
+    return false;
+}
+
 // Extra cost of standing on a cell, from what may hit it soon.
 int danger(const Board& board, const Sighting& seen, const LevelLook& look, Cell cell) {
     int cost = 0;
@@ -124,8 +133,9 @@ struct Search {
     std::array<std::array<Cell, 32>, 24> from;
 };
 
-// Cheapest paths from the hero over cells he may stand on.
-Search search(const Board& board, const Sighting& seen, const LevelLook& look) {
+// Cheapest paths from the hero over cells he may stand on; a bold search
+// passes near the chasers too, at the price danger() puts on those cells.
+Search search(const Board& board, const Sighting& seen, const LevelLook& look, bool bold = false) {
     Search result;
     for (auto& row : result.cost) row.fill(INT_MAX);
     result.moves[seen.hero.row][seen.hero.col] = 0;
@@ -141,7 +151,8 @@ Search search(const Board& board, const Sighting& seen, const LevelLook& look) {
         for (Move move : all_moves) {
             Cell next = step(here, move);
             if (!board.inside(next) || !safe_cell(board, seen, look, next)) continue;
-            if (look.level != 5 && nearest_chaser(seen, next) <= keep_off(look)) continue;
+            if (look.level != 5 && !bold && nearest_chaser(seen, next) <= keep_off(look)) continue;
+            if (look.level == 5 && under_drop(seen, next)) continue;
             int moves = result.moves[here.row][here.col] + 1;
             int next_cost = cost + 1 + danger(board, seen, look, next);
             if (next_cost < result.cost[next.row][next.col]) {
@@ -274,6 +285,20 @@ Decision catch_drops(const Board& board, const Sighting& seen) {
     for (int row = drop.row + 1; row <= 22; ++row)
         if (board.code[row][drop.col] == obstacle) straight = false;
     if (drop.col == hero.col) return side_step(drop.col);
+    // A drop that landed beside nobody lies on the row as "." and is taken
+    // by standing beside it: while the falling drop is high, the hero
+    // fetches the nearest and is back in time (a move takes a step or two,
+    // a drop falls a row a step).
+    if (!seen.landed_drops.empty()) {
+        Cell landed = *std::min_element(seen.landed_drops.begin(), seen.landed_drops.end(),
+                                        [&](Cell a, Cell b) { return std::abs(a.col - hero.col) < std::abs(b.col - hero.col); });
+        const int beside = landed.col + (hero.col < landed.col ? -1 : 1);
+        const int trip = std::abs(beside - hero.col) + std::abs(beside - drop.col);
+        if (beside != hero.col && trip * 2 + 2 < 22 - drop.row) {
+            Move towards = hero.col < beside ? Move::right : Move::left;
+            if (free_on_row(step(hero, towards).col)) return {towards, "fetch a landed drop"};
+        }
+    }
     const int gap = std::abs(drop.col - hero.col);
     if (!straight) {
         // It will be turned aside: keep two columns away until it falls straight.
@@ -287,10 +312,23 @@ Decision catch_drops(const Board& board, const Sighting& seen) {
     return {towards, "go beside the landing cell"};
 }
 
-bool matches(const std::vector<Cell>& seen, const std::vector<Cell>& expected) {
-    for (Cell cell : seen)
-        if (std::find(expected.begin(), expected.end(), cell) == expected.end()) return false;
-    return true;
+// Whether the chasers stand as in one of the worlds, each before or after
+// the turn of the step (a screenshot may fall between their two moves):
+// the cells of each world follow one another, per_world of them.
+bool matches(const std::vector<Cell>& seen, const std::vector<Cell>& before, const std::vector<Cell>& after, size_t per_world) {
+    if (seen.size() != per_world || per_world == 0) return seen.size() == per_world;
+    auto in_world = [&](const std::vector<Cell>& cells, size_t first, Cell cell) {
+        if (cells.size() < first + per_world) return false;
+        auto begin = cells.begin() + static_cast<std::ptrdiff_t>(first);
+        return std::find(begin, begin + static_cast<std::ptrdiff_t>(per_world), cell) != begin + static_cast<std::ptrdiff_t>(per_world);
+    };
+    for (size_t first = 0; first + per_world <= after.size(); first += per_world) {
+        // Before the first move the look-ahead knows only the one picture.
+        const size_t first_before = before.size() == per_world ? 0 : first;
+        if (std::all_of(seen.begin(), seen.end(), [&](Cell cell) { return in_world(after, first, cell) || in_world(before, first_before, cell); }))
+            return true;
+    }
+    return false;
 }
 
 // The next move of the way being followed, while the screen shows what the
@@ -304,10 +342,9 @@ bool follow_plan(const Sighting& seen, PilotMemory& memory, Decision& next) {
     if (seen.keys.size() != memory.plan_keys || seen.bombs.size() != memory.plan_bombs) return false;
     if (done > 0) {
         if (!(seen.hero == plan.hero_path[done - 1])) return false;
-        // The screen may show the chasers before or after the turn of the step.
-        std::vector<Cell> either = plan.expected[done];
-        either.insert(either.end(), plan.expected[done - 1].begin(), plan.expected[done - 1].end());
-        if (!matches(seen.chasers, either)) return false;
+        // Chasers that match different worlds each are in none, and the
+        // way may not hold.
+        if (!matches(seen.chasers, plan.expected[done - 1], plan.expected[done], plan.chasers_per_world)) return false;
     }
     next.move = plan.moves[done];
     next.wait_step = next.move == Move::none;
@@ -325,21 +362,38 @@ bool follow_plan(const Sighting& seen, PilotMemory& memory, Decision& next) {
 bool uses_lookahead(int level) { return level == 4 || level == 7 || level == 8 || level == 9; }
 
 // Level 4: the generator cells alternate between wall and trap every ten
-// chaser turns (three on Hard); the hero passes beside them only early in
-// a wall phase that he has seen begin.
+// chaser turns (three on Hard). A change seen drops the way followed, so
+// that a dash begins at once when the walls come.
 void note_generator(const Board& board, PilotMemory& memory) {
-    bool walls = board.at(generator_cells[0]) == wall;
-    if (walls && !memory.generator_walls) memory.generator_walls_since = memory.clock;
-    if (!walls) memory.generator_walls_since = -1;
+    const bool walls = board.at(generator_cells[0]) == wall;
+    if (memory.generator_seen && walls != memory.generator_walls) {
+        memory.generator_change_turn = memory.chaser_turns;
+        memory.generator_change_clock = memory.clock;
+        memory.plan = {};
+    }
+    memory.generator_seen = true;
     memory.generator_walls = walls;
 }
 
-int generator_safe_moves(const PilotMemory& memory, const LevelLook& look) {
-    if (look.level != 4 || memory.generator_walls_since < 0) return 0;
-    const double step_seconds = 1.0 / 18.2;
-    const double phase_seconds = (look.generator_turns * look.period) * step_seconds;
-    const double left = phase_seconds * 0.6 - (memory.clock - memory.generator_walls_since);
-    return left > 0 ? static_cast<int>(left / step_seconds) : 0;
+// The chaser turns to the generator's next change. The turns counted since
+// the last change may miss a turn in which no chaser could move, or count
+// the change's own turn when the screen showed the generator before the
+// chasers; the clock bounds them from above, since a step lasts a tick at
+// least and a chaser turn comes every period steps.
+void predict_generator(const PilotMemory& memory, const LevelLook& look, LookaheadLimits& limits) {
+    limits.generator_walls = memory.generator_walls;
+    if (memory.generator_change_turn < 0 || !memory.generator_walls) {
+        // Not seen to change yet: walls may end at the next turn. Traps last
+        // until the walls are seen: a way timed to their end would count
+        // its waits as steps, and a wait on a busy machine is shorter.
+        limits.generator_change_min = memory.generator_walls ? 1 : 1 << 20;
+        return;
+    }
+    const int counted = memory.chaser_turns - memory.generator_change_turn;
+    const int by_clock = static_cast<int>((memory.clock - memory.generator_change_clock) * 18.2 / look.period) + 1;
+    const int fewest = std::max(0, counted - 1), most = std::max(counted, by_clock);
+    limits.generator_change_min = std::max(1, look.generator_turns - most);
+    limits.generator_change_max = std::max(limits.generator_change_min, look.generator_turns - fewest);
 }
 
 }  // namespace
@@ -412,15 +466,21 @@ Decision look_ahead_move(const Board& board, const Sighting& seen, const LevelLo
     // until the clock runs out: the longer it lasts, the fewer paces are
     // allowed for, down to the likeliest.
     // At last the phase of the turns as last seen is taken at its word.
+    // So does a clock near its end, which loses the life anyway.
     if (memory.waited_plans > 4 && limits.rates.size() > 2) limits.rates.erase(limits.rates.begin());
-    if (memory.waited_plans > 10) limits.rates = {look.period};
-    if (memory.waited_plans > 16) limits.moves_since_turn = memory.moves_since_turn;
+    if (memory.waited_plans > 10 || memory.seconds_left < 15) limits.rates = {look.period};
+    if (memory.waited_plans > 16 || memory.seconds_left < 8) limits.moves_since_turn = memory.moves_since_turn;
     limits.patroller_direction = memory.patroller_direction;
-    limits.generator_safe_moves = generator_safe_moves(memory, look);
+    if (look.level == 4) predict_generator(memory, look, limits);
     Lookahead ahead = look_ahead(board, seen, look, limits);
     if (ahead.moves.empty() && limits.rates.size() > 1) {
         // Caught in some world whatever he does: play the likeliest pace only.
         limits.rates = {look.period};
+        ahead = look_ahead(board, seen, look, limits);
+    }
+    if (ahead.moves.empty() && limits.moves_since_turn < 0 && memory.moves_since_turn >= 0) {
+        // Still caught: the phase of the turns as last seen is all there is.
+        limits.moves_since_turn = memory.moves_since_turn;
         ahead = look_ahead(board, seen, look, limits);
     }
     memory.looked_ahead_nodes = ahead.nodes;
@@ -440,7 +500,17 @@ Decision look_ahead_move(const Board& board, const Sighting& seen, const LevelLo
         follow_plan(seen, memory, next);
         return next;
     }
-    return {Move::none, "cornered"};
+    // Caught in every world and every phase: waiting is the surest loss,
+    // so he steps to the safe cell farthest from the nearest chaser.
+    Decision flee{Move::none, "cornered"};
+    int farthest = nearest_chaser(seen, seen.hero);
+    for (Move move : all_moves) {
+        const Cell cell = step(seen.hero, move);
+        if (!safe_cell(board, seen, look, cell) || nearest_chaser(seen, cell) < farthest) continue;
+        farthest = nearest_chaser(seen, cell);
+        flee = {move, "cornered, flee"};
+    }
+    return flee;
 }
 
 Decision cheapest_way_move(const Board& board, const Sighting& seen, const LevelLook& look, PilotMemory& memory) {
@@ -451,15 +521,21 @@ Decision cheapest_way_move(const Board& board, const Sighting& seen, const Level
         return {move, "to the bomb"};
     }
     if (look.level == 5 && seen.bombs.empty()) return catch_drops(board, seen);
+    if (look.level == 5 && under_drop(seen, seen.hero)) {
+        for (Move side : {Move::left, Move::right, Move::down})
+            if (safe_cell(board, seen, look, step(seen.hero, side)) && !under_drop(seen, step(seen.hero, side))) return {side, "out from under the drop"};
+    }
     if (!seen.keys.empty() && safe_route(board, seen, look, found, seen.keys, 2, move)) {
         memory.waited_plans = 0;
         return {move, "to a key"};
     }
-    // Waiting too long loses to the clock: after a while the hero takes the
-    // cheapest way even if a chaser might meet him on it.
-    if (memory.waited_plans > 300) {
-        if (!seen.bombs.empty() && route(found, seen.hero, cells_beside(board, seen.bombs), move) && move != Move::none) return {move, "dash to the bomb"};
-        if (!seen.keys.empty() && route(found, seen.hero, seen.keys, move) && move != Move::none) return {move, "dash to a key"};
+    // Waiting too long loses to the clock: after a while, or when the clock
+    // nears its end, the hero takes the cheapest way even if a chaser might
+    // meet him on it.
+    if (memory.waited_plans > 300 || memory.seconds_left < 10) {
+        const Search bold = search(board, seen, look, true);
+        if (!seen.bombs.empty() && route(bold, seen.hero, cells_beside(board, seen.bombs), move) && move != Move::none) return {move, "dash to the bomb"};
+        if (!seen.keys.empty() && route(bold, seen.hero, seen.keys, move) && move != Move::none) return {move, "dash to a key"};
     }
     if (refuge(board, seen, look, found, move)) {
         if (move == Move::none) ++memory.waited_plans;
@@ -484,5 +560,13 @@ Decision plan_move(const Board& board, const Sighting& seen, const LevelLook& lo
     if (!seen.bombs.empty()) memory.bombs = seen.bombs;
     for (Cell bomb : memory.bombs)
         if (distance(bomb, seen.hero) == 1) return {Move::none, "beside the bomb"};
+    if (look.level == 4 && seen.chasers.empty()) {
+        // The set-up places both chasers without drawing them; they show at
+        // their first move, by which time a hero heading for the corner key
+        // beside the second one's cell is cornered.
+        Sighting with_chasers = seen;
+        with_chasers.chasers = {{4, 2}, {20, 25}};
+        return look_ahead_move(board, with_chasers, look, memory);
+    }
     return uses_lookahead(look.level) ? look_ahead_move(board, seen, look, memory) : cheapest_way_move(board, seen, look, memory);
 }

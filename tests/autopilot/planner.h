@@ -23,13 +23,17 @@ struct PilotMemory {
     int patroller_direction = 0;  // level 7: +1 right, -1 left, as last seen; 0 not yet seen
     int waited_plans = 0;         // looks that found no safe way on
     double clock = 0;             // seconds, set by the caller at every look
-    // Level 4: when the generator cells were last seen turning into walls;
-    // negative while they have not been seen to.
-    double generator_walls_since = -1;
+    int seconds_left = 1000;      // set by the caller: the level's clock as shown
+    // Level 4: the generator as last seen, and when it was last seen to
+    // change (chaser turns counted then, and the clock); -1 while not seen.
+    bool generator_seen = false;
     bool generator_walls = false;
+    int generator_change_turn = -1;
+    double generator_change_clock = 0;
     std::vector<int> rates;       // hero moves per chaser turn that may hold; empty: the level's period
     int looked_ahead_nodes = 0;   // of the last decision, for the log
     int moves_since_turn = -1;    // set by the caller: hero moves since the chasers last moved
+    int chaser_turns = 0;         // set by the caller: chaser turns seen in this attempt
     std::vector<Cell> bombs;      // as last seen: the neutralising shows a "*" in the bomb's place
     // The way being followed, and how many of its moves were made: a new
     // look-ahead only when the screen stops matching it.

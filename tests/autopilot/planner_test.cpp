@@ -87,3 +87,67 @@ TEST(Planner, NoKeyIsTypedBesideTheBombEvenWhenItShowsAsAStar) {
     ASSERT_EQ(seen.keys.size(), 1u);
     EXPECT_EQ(plan_move(board, seen, look, memory).move, Move::none);
 }
+
+// Level 4 on Hard: the bomb in its chamber behind the generator, whose cells
+// turn from wall to trap every three chaser turns. The hero waits beside the
+// chamber's entrance, where no generator cell touches him, and dashes in
+// when the walls come; he never parks in the corridor above the chamber.
+TEST(Planner, LevelFourWaitsBesideTheEntranceAndDashesWhenTheWallsCome) {
+    struct Case {
+        const char* name;
+        Cell hero;
+        bool walls;
+        int turns_since_change;  // chaser turns seen since the walls came; -1: traps shown
+        Move wanted;             // Move::none: anything but the step beside the generator
+        Cell holds_at;           // where his holding way ends; {0, 0}: not checked
+    };
+    const Case cases[] = {
+        {"traps, hero in the corridor above", {8, 16}, false, -1, Move::left, {11, 14}},
+        {"traps, hero right above the chamber", {8, 17}, false, -1, Move::left, {11, 14}},
+        {"traps, hero beside the entrance", {11, 14}, false, -1, Move::none, {11, 14}},
+        {"walls just came, hero beside the entrance", {11, 14}, true, 0, Move::right, {0, 0}},
+        {"walls about to end, hero beside the entrance", {11, 14}, true, 2, Move::none, {0, 0}},
+    };
+    const LevelLook look = level_look(4, true);
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.name);
+        Board board = start_board(4);
+        for (Cell key : {Cell{2, 2}, Cell{2, 30}, Cell{22, 2}, Cell{22, 30}}) board.code[key.row][key.col] = 32;
+        board.code[7][20] = 32;
+        board.color[7][20] = 0;
+        board.code[10][16] = 235;
+        for (Cell g : {Cell{10, 15}, Cell{10, 18}, Cell{12, 15}, Cell{12, 18}}) board.code[g.row][g.col] = row.walls ? 219 : 178;
+        board.code[row.hero.row][row.hero.col] = 2;
+        board.color[row.hero.row][row.hero.col] = static_cast<uint8_t>(shown_color(66));
+        for (Cell chaser : {Cell{2, 8}, Cell{22, 24}}) {
+            board.code[chaser.row][chaser.col] = look.chaser_glyph;
+            board.color[chaser.row][chaser.col] = static_cast<uint8_t>(look.chaser_colors[0]);
+        }
+        Sighting seen = look_at(board, look);
+        ASSERT_EQ(seen.chasers.size(), 2u);
+        PilotMemory memory;
+        memory.rates = {3, 4, 5};
+        memory.clock = 10;
+        memory.chaser_turns = 20;
+        if (row.walls) {
+            // The change was seen as it happened, and the turns since.
+            memory.generator_seen = true;
+            memory.generator_walls = false;
+            memory.chaser_turns = 20 - row.turns_since_change;
+            plan_move(board, seen, look, memory);
+            memory.plan = {};
+            memory.chaser_turns = 20;
+            memory.clock = 10 + row.turns_since_change * 5 / 18.2;
+        }
+        Decision decision = plan_move(board, seen, look, memory);
+        if (row.wanted == Move::none) {
+            EXPECT_NE(decision.move, Move::right) << decision.reason;
+        } else {
+            EXPECT_EQ(decision.move, row.wanted) << decision.reason;
+        }
+        if (row.holds_at.row != 0) {
+            ASSERT_FALSE(memory.plan.hero_path.empty());
+            EXPECT_LE(distance(memory.plan.hero_path.back(), row.holds_at), 1);
+        }
+    }
+}
