@@ -5,11 +5,8 @@
 # -fexceptions: the program thread's stop is thrown (runtime/core/threads).
 set(web_flags -pthread -fexceptions)
 add_compile_options(-include ${CMAKE_SOURCE_DIR}/web/compat/toolchain_gaps.h)
-foreach(web_source ${RUNTIME_SOURCES})
-  if(web_source MATCHES "^(.*)_web\\.cpp$")
-    list(REMOVE_ITEM RUNTIME_SOURCES "${CMAKE_MATCH_1}.cpp")
-  endif()
-endforeach()
+add_compile_definitions(TZ_THROWN_STOP=1)
+choose_platform_sources(web)
 add_library(runtime STATIC ${RUNTIME_SOURCES})
 target_compile_options(runtime PUBLIC ${web_flags} -sUSE_SDL=1)
 target_link_options(runtime PUBLIC ${web_flags} -sUSE_SDL=1)
