@@ -59,6 +59,8 @@ Section "Uninstall"
   Delete "$INSTDIR\libfreetype-6.dll"
   Delete "$INSTDIR\README.txt"
   Delete "$INSTDIR\uninstall.exe"
+  ; A folder that is the current one cannot go.
+  SetOutPath "$TEMP"
   RMDir "$INSTDIR"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
 SectionEnd
