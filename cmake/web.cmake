@@ -9,11 +9,8 @@ add_compile_options(-include ${CMAKE_SOURCE_DIR}/web/compat/toolchain_gaps.h)
 # instead, and the check shows the desktop's critical box
 # (runtime/platform/arithmetic_fault_web.cpp).
 add_compile_options(-fsanitize=integer-divide-by-zero -fsanitize-minimal-runtime -fno-sanitize-recover=all)
-foreach(web_source ${RUNTIME_SOURCES})
-  if(web_source MATCHES "^(.*)_web\\.cpp$")
-    list(REMOVE_ITEM RUNTIME_SOURCES "${CMAKE_MATCH_1}.cpp")
-  endif()
-endforeach()
+add_compile_definitions(TZ_THROWN_STOP=1)
+choose_platform_sources(web)
 add_library(runtime STATIC ${RUNTIME_SOURCES})
 target_compile_options(runtime PUBLIC ${web_flags} -sUSE_SDL=1)
 target_link_options(runtime PUBLIC ${web_flags} -sUSE_SDL=1)

@@ -10,11 +10,13 @@
 #include "game/command_line_options.h"
 #include "game/screens.h"
 #include "runtime/lifecycle/lifecycle.h"
+#include "runtime/platform/system.h"
 #include "runtime/screen/window_scale.h"
 
 int main(int argc, char** argv) {
     // --help, --version and a refused command line end here, before SDL
     // starts or a window opens.
+    attach_parent_console();
     StartOptions options = parse_command_line(argc, argv);
     if (int status = answer_start_options(options, stdout, stderr); status >= 0) return status;
     window_scale.requested = options.window_scale;

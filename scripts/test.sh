@@ -136,6 +136,16 @@ check_tree_unchanged() {
     failed=$((failed + 1))
 }
 
+# Adds the PASS: and FAIL: lines of a pass's log to the totals under name.
+count_checks() {
+    local name=$1 log=$2 count line
+    count=$(grep -c '^PASS: ' "$log")
+    passed=$((passed + count))
+    count=$(grep -c '^FAIL: ' "$log")
+    failed=$((failed + count))
+    while IFS= read -r line; do failures+=("$name: ${line#FAIL: }"); done < <(grep '^FAIL: ' "$log")
+}
+
 # The Debian package (scripts/package.sh): built, lintian-checked, its file
 # list held against tests/package/files.txt and the game played from an
 # unpacked copy; installed with apt, played from its menu entry and purged
@@ -151,11 +161,8 @@ run_package_pass() {
     status=$?
     grep -E '^(PASS|FAIL):|^[EWI]: |bytes; installed size' "$log"
     local count
-    count=$(grep -c '^PASS: ' "$log")
-    passed=$((passed + count))
+    count_checks package "$log"
     count=$(grep -c '^FAIL: ' "$log")
-    failed=$((failed + count))
-    while IFS= read -r line; do failures+=("package: ${line#FAIL: }"); done < <(grep '^FAIL: ' "$log")
     if [ "$status" -ne 0 ] && [ "$count" -eq 0 ]; then
         tail -20 "$log"
         failures+=("package: scripts/package.sh ended with status $status")
@@ -182,6 +189,25 @@ run_web_pass() {
     timeout 600 /usr/bin/python3 tests/web/phone_test.py 2>&1 | tee build/phone-test.log | grep '^web:' || true; count_results phone build/phone-test.log
 }
 
+# The Windows build (scripts/windows.sh, its libraries built once and kept
+# under build/windows-deps; SDL_ttf's source from ../shared/sources where
+# that folder is there) under Wine on Xvfb, checked against the default
+# build; each PASS: or FAIL: line of tests/windows/windows_test.sh counts.
+run_windows_pass() {
+    echo "=== Windows: cross build and Wine"
+    local log=build/windows-test.log sources=()
+    [ -d ../shared/sources ] && sources=(--sources ../shared/sources)
+    if ! scripts/install-deps.sh wine64 unzip >"$log" 2>&1 || ! scripts/windows.sh "${sources[@]}" >>"$log" 2>&1; then
+        tail -30 "$log"
+        failures+=("Windows build")
+        failed=$((failed + 1))
+        return
+    fi
+    timeout 900 tests/windows/windows_test.sh >>"$log" 2>&1
+    grep -E '^(PASS|FAIL):' "$log"
+    count_checks Windows "$log"
+}
+
 mkdir -p build
 run_preset default
 run_preset asan
@@ -189,6 +215,7 @@ run_on_sdl12_compat
 run_hard_game
 run_web_pass
 run_package_pass
+run_windows_pass
 
 if [ -x scripts/fuzz.sh ]; then
     echo "=== fuzzers"

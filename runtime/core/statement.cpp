@@ -7,6 +7,7 @@
 #include "runtime/core/threads.h"
 #include "runtime/platform/dialog.h"
 #include "runtime/platform/system.h"
+#include "runtime/screen/present.h"
 
 ErrorState error_state;
 
@@ -141,7 +142,7 @@ void raise_error(int code) {
     const char* text = nullptr;
     char caption[32];
     if (critical_error_box(code, &text, caption, sizeof caption)) {
-        show_dialog(caption, text, DialogButtons::ok);
+        show_dialog(caption, text, DialogButtons::ok, true);
         end_after_critical_box();
     }
     if (control.pending_error.load() != 0) return;
@@ -173,10 +174,9 @@ void report_error() {
         show_dialog(caption, text, DialogButtons::ok);
         end_after_critical_box();
     }
-    DialogAnswer answer = show_dialog(caption, text, DialogButtons::yes_no);
+    DialogAnswer answer = show_dialog(caption, text, DialogButtons::yes_no, true);
     if (answer == DialogAnswer::yes) {
-        // The dialog lives inside the window, so a full-screen window needs
-        // nothing restored afterwards.
+        if (presentation.fullscreen_state.load() != fullscreen_windowed) show_window_again_after_dialog();
         control.pending_error = 0;
         return;
     }

@@ -9,8 +9,12 @@
 // which is what is looked for); elsewhere (a C library without that macro,
 // which the web build's lacks) it lands in run_program_thread with a plain
 // longjmp, destructors left out. A build may choose by defining
-// TZ_FORCED_UNWIND to 0 or 1. The web build throws its stop instead (below).
-#if !defined(TZ_FORCED_UNWIND) && !defined(__EMSCRIPTEN__)
+// TZ_FORCED_UNWIND to 0 or 1. The web and Windows builds throw their stop
+// instead (TZ_THROWN_STOP, below).
+#ifndef TZ_THROWN_STOP
+#define TZ_THROWN_STOP 0
+#endif
+#if !defined(TZ_FORCED_UNWIND) && !TZ_THROWN_STOP
 #if defined(__has_include)
 #if __has_include(<unwind.h>) && defined(sigsetjmp)
 #define TZ_FORCED_UNWIND 1
@@ -42,7 +46,7 @@ void set_thread_role(ThreadRole role) { thread_role = role; }
 bool on_program_thread() { return thread_role == ThreadRole::program; }
 bool on_main_thread() { return thread_role == ThreadRole::main; }
 
-#ifndef __EMSCRIPTEN__
+#if !TZ_THROWN_STOP
 namespace {
 
 #if TZ_FORCED_UNWIND
@@ -116,7 +120,8 @@ void stop_program_thread() {
 }
 #else
 // WebAssembly has neither the forced unwind nor a jump that runs the skipped
-// frames' cleanups: the stop is thrown as a record of its own, which only
+// frames' cleanups, and under Wine the forced unwind hangs after its first
+// frame: the stop is thrown as a record of its own, which only
 // run_program_thread catches, and every destructor on the way runs.
 namespace {
 

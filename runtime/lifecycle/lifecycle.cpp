@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -40,19 +39,16 @@ ProgramRoutine program_routine = nullptr;
 SDL_Cursor* runtime_cursor = nullptr;
 std::atomic<uint32_t> loop_iterations{0};
 
-sigjmp_buf arithmetic_fault_landing;
-
-// The program routine with the arithmetic-fault landing around it; a routine
-// that returns without END or SYSTEM ends the program as SYSTEM does.
-void guarded_program_routine() {
-    if (sigsetjmp(arithmetic_fault_landing, 1) != 0) {
-        raise_error(11);  // critical: shows "Division by zero" and ends
-    }
-    set_arithmetic_fault_landing(&arithmetic_fault_landing);
-    install_arithmetic_fault_handler();
+// A routine that returns without END or SYSTEM ends the program as SYSTEM does.
+void program_routine_to_its_end() {
     program_routine();
     system_exit();
 }
+
+// Critical: shows "Division by zero" and ends.
+void arithmetic_fault_raised() { raise_error(11); }
+
+void guarded_program_routine() { run_with_arithmetic_fault_landing(program_routine_to_its_end, arithmetic_fault_raised); }
 
 int program_thread_main(void*) {
     set_thread_role(ThreadRole::program);

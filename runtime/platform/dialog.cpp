@@ -99,7 +99,9 @@ bool dialog_handle_event(const SDL_Event& event) {
     }
 }
 
-DialogAnswer show_dialog(const char* caption, const char* text, DialogButtons buttons) {
+void show_window_again_after_dialog() {}
+
+DialogAnswer show_dialog(const char* caption, const char* text, DialogButtons buttons, bool) {
     std::snprintf(dialog_state.caption, sizeof dialog_state.caption, "%s", caption);
     std::snprintf(dialog_state.text, sizeof dialog_state.text, "%s", text);
     dialog_state.buttons = buttons;

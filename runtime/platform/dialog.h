@@ -45,8 +45,14 @@ extern DialogState dialog_state;
 
 // Shows the dialog and waits for its answer. On the program thread the main
 // loop answers it; if shutdown begins meanwhile the program thread stops.
-// Elsewhere (start-up, the main thread) it reads events itself.
-DialogAnswer show_dialog(const char* caption, const char* text, DialogButtons buttons);
+// Elsewhere (start-up, the main thread) it reads events itself. A
+// system-modal box stays above every window (Windows' MB_SYSTEMMODAL).
+DialogAnswer show_dialog(const char* caption, const char* text, DialogButtons buttons, bool system_modal = false);
+
+// After a dialog answered Yes in full screen: the window shown maximised
+// again where the dialog was a window of its own (Windows); nothing where it
+// lives inside the program's window.
+void show_window_again_after_dialog();
 
 inline bool dialog_is_open() { return dialog_state.phase.load() == 1; }
 

@@ -8,15 +8,9 @@
 
 #include <atomic>
 #include <cerrno>
+#include <csetjmp>
 
 #include "runtime/core/statement.h"
-
-std::string directory_of(const std::string& path) {
-    size_t cut = path.find_last_of("\\/:");
-    if (cut == std::string::npos) return std::string();
-    if (path[cut] == ':') return path.substr(0, cut + 1);
-    return path.substr(0, cut);
-}
 
 std::string executable_directory() {
     char buffer[4096];
@@ -70,21 +64,23 @@ namespace {
 sigjmp_buf* fault_landing = nullptr;
 
 void arithmetic_fault(int) {
-    // A fault cannot be resumed (the instruction would fault again), and
-    // unwinding through the signal frame is not dependable, so the handler
-    // leaves the faulting statement for the landing place of its thread.
+    // Unwinding through the signal frame is not dependable, hence the jump.
     if (fault_landing) siglongjmp(*fault_landing, 1);
     raise_error(11);
 }
 
 }  // namespace
 
-void set_arithmetic_fault_landing(sigjmp_buf* landing) { fault_landing = landing; }
-
-void install_arithmetic_fault_handler() {
+void run_with_arithmetic_fault_landing(void (*routine)(), void (*on_fault)()) {
+    sigjmp_buf landing;
+    if (sigsetjmp(landing, 1) != 0) on_fault();
+    fault_landing = &landing;
     struct sigaction action {};
     action.sa_handler = arithmetic_fault;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_NODEFER;
     sigaction(SIGFPE, &action, nullptr);
+    routine();
 }
+
+void attach_parent_console() {}

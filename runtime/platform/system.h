@@ -3,7 +3,6 @@
 // of day, the keyboard lock states and the arithmetic-fault signal.
 #pragma once
 
-#include <csetjmp>
 #include <cstdint>
 #include <string>
 
@@ -13,7 +12,12 @@ std::string executable_directory();
 
 // Cuts a path at its last backslash, slash or colon. A colon stays at the end
 // of the result; a slash or backslash is dropped.
-std::string directory_of(const std::string& path);
+inline std::string directory_of(const std::string& path) {
+    size_t cut = path.find_last_of("\\/:");
+    if (cut == std::string::npos) return std::string();
+    if (path[cut] == ':') return path.substr(0, cut + 1);
+    return path.substr(0, cut);
+}
 
 bool change_directory(const std::string& dir);
 
@@ -41,8 +45,12 @@ struct LockStates {
 LockStates os_lock_states();
 void set_os_scroll_lock(bool on);
 
-// Routes the arithmetic-fault signal to a handler that jumps to the landing
-// place (set with sigsetjmp on the program thread), where the thread raises
-// run-time error 11, whose box ends the program.
-void install_arithmetic_fault_handler();
-void set_arithmetic_fault_landing(sigjmp_buf* landing);
+// Program thread: runs routine with the arithmetic-fault signal routed to a
+// landing place in this call. A fault cannot be resumed (the instruction
+// would fault again), so it leaves the faulting statement for the landing,
+// which calls on_fault (run-time error 11, whose box ends the program).
+void run_with_arithmetic_fault_landing(void (*routine)(), void (*on_fault)());
+
+// A windowed program has no console of its own: the one it was started
+// from, if any, takes its standard output and error (--help, --version).
+void attach_parent_console();

@@ -17,7 +17,7 @@ bool WindowReader::read(TextScreen& screen) {
     std::string ppm = window_ppm(display_, window_);
     if (ppm.empty()) return false;
     last_ppm_ = std::move(ppm);
-    return decode_screen(last_ppm_, screen);
+    return decode_screen(without_frame(last_ppm_), screen);
 }
 
 bool WindowReader::save_last(const std::string& path) const {

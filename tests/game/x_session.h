@@ -158,6 +158,22 @@ inline bool decode_screen(const std::string& ppm, TextScreen& screen) {
     return view.width > 0 && decode_cells(view.width, view.height, [&](int x, int y) { return view.at(x, y); }, screen);
 }
 
+// A window whose frame the program draws itself (Wine without a window
+// manager) is read without it: TZ_WINDOW_FRAME gives its left, top, right
+// and bottom widths. A window without the frame (full screen) stays as it is.
+inline std::string without_frame(const std::string& ppm) {
+    int left = 0, top = 0, right = 0, bottom = 0;
+    const char* frame = std::getenv("TZ_WINDOW_FRAME");
+    PpmView view(ppm);
+    if (!frame || std::sscanf(frame, "%d,%d,%d,%d", &left, &top, &right, &bottom) != 4 || view.width == 0) return ppm;
+    const int width = view.width - left - right, height = view.height - top - bottom;
+    if (width <= 0 || height <= 0 || width % 320 != 0 || height % 200 != 0) return ppm;
+    std::string out = "P6 " + std::to_string(width) + " " + std::to_string(height) + " 255\n";
+    for (int y = top; y < top + height; ++y)
+        out.append(reinterpret_cast<const char*>(view.pixels) + 3 * (static_cast<size_t>(y) * view.width + left), 3 * static_cast<size_t>(width));
+    return out;
+}
+
 // A failed request (the window went away, or is being resized) must not
 // end the test program: Xlib's default handler exits.
 inline int ignore_x_error(Display*, XErrorEvent*) { return 0; }
@@ -353,7 +369,7 @@ public:
     bool close_window() const { return send_close_request(display_, window_); }
 
     bool screenshot(TextScreen& screen) const {
-        if (!decode_screen(capture(window_), screen)) return false;
+        if (!decode_screen(without_frame(capture(window_)), screen)) return false;
         // In full screen SDL shows the picture in a window of its own that
         // covers the display; the named window stays black behind it.
         return screen.width < 640 || decode_screen(capture("root"), screen);
@@ -416,8 +432,10 @@ private:
     std::string game_errors_;
 };
 
-// The executable beside the test programs' folder: build/<preset>/tommy-zappo.
+// The executable beside the test programs' folder: build/<preset>/tommy-zappo,
+// or the program TZ_GAME_COMMAND names (the Windows build under Wine).
 inline std::string game_executable() {
+    if (const char* command = std::getenv("TZ_GAME_COMMAND")) return command;
     char path[4096];
     ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
     if (length <= 0) return {};

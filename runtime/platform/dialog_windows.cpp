@@ -1,0 +1,74 @@
+// The message boxes on Windows: MessageBoxA itself, a window of its own, so
+// the presentation draws no dialog (its state stays closed) and the main
+// loop's events go to the game as ever.
+//
+// On the program thread the box runs on a thread of its own while the
+// program thread waits for its answer: closing the game's window while a
+// box is open must still end the process, and a thread inside MessageBoxA
+// could not be stopped; the box goes with the process.
+#include "runtime/platform/dialog.h"
+
+#include <SDL.h>
+#include <SDL_syswm.h>
+#include <windows.h>
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "runtime/core/runtime_control.h"
+#include "runtime/core/threads.h"
+#include "runtime/platform/system.h"
+
+DialogState dialog_state;
+
+namespace {
+
+struct BoxRequest {
+    std::string caption;
+    std::string text;
+    UINT flags = 0;
+    std::atomic<int> result{0};  // MessageBoxA's answer; 0 while open
+};
+
+DialogAnswer answer_of(int result) {
+    if (result == IDYES) return DialogAnswer::yes;
+    if (result == IDOK) return DialogAnswer::ok;
+    return DialogAnswer::no;
+}
+
+}  // namespace
+
+void set_dialog_click_areas(const DialogClickArea*, int) {}
+
+void answer_dialog(DialogAnswer) {}
+
+bool dialog_handle_event(const SDL_Event&) { return false; }
+
+// ShowWindowAsync: the window belongs to the main thread, which may be
+// waiting for this one.
+void show_window_again_after_dialog() {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWMInfo(&info) == 1 && info.window != nullptr) ShowWindowAsync(info.window, SW_SHOWMAXIMIZED);
+}
+
+DialogAnswer show_dialog(const char* caption, const char* text, DialogButtons buttons, bool system_modal) {
+    auto request = std::make_shared<BoxRequest>();
+    request->caption = caption;
+    request->text = text;
+    request->flags = (buttons == DialogButtons::yes_no ? MB_YESNO : MB_OK) | (system_modal ? MB_SYSTEMMODAL : 0);
+    dialog_state.serial.fetch_add(1);
+    if (!on_program_thread() || control.threads_started.load() == 0)
+        return answer_of(MessageBoxA(nullptr, text, caption, request->flags));
+    std::thread([request] {
+        int result = MessageBoxA(nullptr, request->text.c_str(), request->caption.c_str(), request->flags);
+        request->result = result != 0 ? result : IDNO;
+    }).detach();
+    while (request->result.load() == 0) {
+        if (control.exit_flag.load() != 0) stop_program_thread();
+        sleep_ms(10);
+    }
+    return answer_of(request->result.load());
+}
