@@ -19,7 +19,9 @@
 
 #include "runtime/core/runtime_control.h"
 #include "runtime/core/threads.h"
+#include "runtime/lifecycle/lifecycle.h"
 #include "runtime/platform/system.h"
+#include "runtime/screen/present.h"
 
 DialogState dialog_state;
 
@@ -36,6 +38,20 @@ DialogAnswer answer_of(int result) {
     if (result == IDYES) return DialogAnswer::yes;
     if (result == IDOK) return DialogAnswer::ok;
     return DialogAnswer::no;
+}
+
+// The game window first shows in one of the main loop's first passes, and a
+// window shown becomes the active one: shown after the box (a program
+// failing in its first statement), it took the activation from it, and the
+// keys went to the game while the box waited on top. The box therefore waits
+// until the window has been shown, or until a presenting pass has run since
+// the request without showing one (no display yet).
+void wait_for_the_window_shown() {
+    uint32_t asked = main_loop_iteration_count();
+    while (presentation.video_mode_sets.load() == 0 && main_loop_iteration_count() - asked < 3) {
+        if (control.exit_flag.load() != 0) stop_program_thread();
+        sleep_ms(5);
+    }
 }
 
 }  // namespace
@@ -62,6 +78,7 @@ DialogAnswer show_dialog(const char* caption, const char* text, DialogButtons bu
     dialog_state.serial.fetch_add(1);
     if (!on_program_thread() || control.threads_started.load() == 0)
         return answer_of(MessageBoxA(nullptr, text, caption, request->flags));
+    wait_for_the_window_shown();
     std::thread([request] {
         int result = MessageBoxA(nullptr, request->text.c_str(), request->caption.c_str(), request->flags);
         request->result = result != 0 ? result : IDNO;
