@@ -13,7 +13,7 @@ import sys
 import time
 
 from web_test import (OUT, ROOT, Desktop, arguments, browser, canvas_pixels, check, differing_cells, end_started,
-                      frames_match, page_answer, serve, settled, started, summary, web_key)
+                      frames_match, page_answer, serve, settled, started, summary, walk_matches, web_key)
 
 PHONE = {'width': 844, 'height': 390, 'deviceScaleFactor': 3, 'mobile': True}
 # Every tap against the key typed on the desktop, and the frame both then show.
@@ -69,16 +69,6 @@ def check_layout(driver, orientation):
           names <= set(boxes) and not overlap and not small and scale[0] >= 1 and
           all(abs(s - round(s)) < 1e-3 for s in scale) and round(scale[0]) == round(scale[1]),
           f'missing {names - set(boxes)}, over the picture {overlap}, small {small}, scale {scale}')
-
-
-def walk_matches(name, driver, desktop, level_start, hero_at):
-    """The hero walked as on the desktop, from row 22, column 14 to hero_at
-    (counted from 0): all but the clock and the chaser are the same pixels."""
-    web, here = canvas_pixels(driver), desktop.pixels()
-    moving = {cell for cell in differing_cells(web, here) if cell[0] > 3 or cell[1] < 24}
-    walked = {(21, 13), hero_at} <= differing_cells(level_start, web)
-    check(f'frame: level 1 after a walk by {name} (all but the clock and the chaser)',
-          walked and len(moving) <= 4, f'hero moved: {walked}; cells {sorted(moving)}')
 
 
 def phone(web_root, desktop_path):
