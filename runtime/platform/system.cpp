@@ -83,4 +83,7 @@ void run_with_arithmetic_fault_landing(void (*routine)(), void (*on_fault)()) {
     routine();
 }
 
+// X11 shows an update when SDL sends it.
+void window_surface_updated() {}
+
 void attach_parent_console() {}

@@ -51,6 +51,10 @@ void set_os_scroll_lock(bool on);
 // which calls on_fault (run-time error 11, whose box ends the program).
 void run_with_arithmetic_fault_landing(void (*routine)(), void (*on_fault)());
 
+// Called on the main thread after each update of the window's surface, so
+// the window system shows the frame now rather than at its leisure.
+void window_surface_updated();
+
 // A windowed program has no console of its own: the one it was started
 // from, if any, takes its standard output and error (--help, --version).
 void attach_parent_console();

@@ -81,6 +81,17 @@ void run_with_arithmetic_fault_landing(void (*routine)(), void (*on_fault)()) {
     routine();
 }
 
+// A window's drawing reaches the screen when its thread next looks at an
+// empty message queue (Wine copies its window surfaces to X then). The main
+// loop drains events only every other pass, so each frame would show a pass
+// late and a key's move often a whole game step late: under Wine the
+// autopilot's hero moved every 100 ms where the desktop's moves every 65.
+// The look leaves every message in the queue for the next event drain.
+void window_surface_updated() {
+    MSG message;
+    PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);
+}
+
 void attach_parent_console() {
     HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
     if (output != nullptr && output != INVALID_HANDLE_VALUE) return;  // redirected, or a console already

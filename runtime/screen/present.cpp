@@ -167,6 +167,7 @@ void end_drawing(DrawingTarget& target, bool drew) {
     if (target.locked) SDL_UnlockSurface(surface);
     if (!drew) return;
     SDL_UpdateRect(surface, 0, 0, 0, 0);
+    window_surface_updated();
     ++presentation.surface_updates;
     presentation.presented_valid = 1;
 }

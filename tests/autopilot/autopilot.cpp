@@ -17,6 +17,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -394,7 +395,7 @@ public:
         std::ostringstream line;
         line << "level " << level << ": won in " << format_seconds(seconds_since(start)) << ", steps " << steps
              << ", lives lost " << lost << ", time left " << time_left << " s, score " << last_score_
-             << ", untyped moves " << untyped_moves_;
+             << ", untyped moves " << untyped_moves_ << ", key to move median " << median_key_to_move_ms() << " ms";
         log_.line(line.str());
         return true;
     }
@@ -429,9 +430,21 @@ public:
             Sighting seen = look_at(board_of(screen_), look);
             if (!seen.hero_seen || !(seen.hero == from)) {
                 if (seen.hero_seen) hero_after_key_ = seen.hero;
+                key_to_move_ms_.push_back(seconds_since(start) * 1000);
                 return;
             }
         }
+    }
+
+    // From a key typed to the hero seen on his next cell: a game step's wait
+    // for its tick, the way of the key in and of the picture out.
+    int median_key_to_move_ms() {
+        if (key_to_move_ms_.empty()) return 0;
+        auto middle = key_to_move_ms_.begin() + static_cast<long>(key_to_move_ms_.size() / 2);
+        std::nth_element(key_to_move_ms_.begin(), middle, key_to_move_ms_.end());
+        const double median = *middle;
+        key_to_move_ms_.clear();
+        return static_cast<int>(median + 0.5);
     }
 
     bool fail(const std::string& why) {
@@ -473,6 +486,7 @@ private:
     Log& log_;
     TextScreen screen_;
     int lives_lost_total_ = 0;
+    std::vector<double> key_to_move_ms_;
     Cell last_hero_;
     std::string last_reason_, last_dump_, last_ppm_, last_reason_shown_;
     const bool debug_ = std::getenv("AUTOPILOT_DEBUG") != nullptr;  // every move and every lost life
