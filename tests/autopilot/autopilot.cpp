@@ -395,7 +395,7 @@ public:
         std::ostringstream line;
         line << "level " << level << ": won in " << format_seconds(seconds_since(start)) << ", steps " << steps
              << ", lives lost " << lost << ", time left " << time_left << " s, score " << last_score_
-             << ", untyped moves " << untyped_moves_ << ", key to move median " << median_key_to_move_ms() << " ms";
+             << ", untyped moves " << untyped_moves_ << ", key to move median/p90 " << key_to_move_figures();
         log_.line(line.str());
         return true;
     }
@@ -437,14 +437,18 @@ public:
     }
 
     // From a key typed to the hero seen on his next cell: a game step's wait
-    // for its tick, the way of the key in and of the picture out.
-    int median_key_to_move_ms() {
-        if (key_to_move_ms_.empty()) return 0;
-        auto middle = key_to_move_ms_.begin() + static_cast<long>(key_to_move_ms_.size() / 2);
-        std::nth_element(key_to_move_ms_.begin(), middle, key_to_move_ms_.end());
-        const double median = *middle;
+    // for its tick, the way of the key in and of the picture out. The
+    // median and the 90th percentile, in milliseconds.
+    std::string key_to_move_figures() {
+        auto at = [&](double share) {
+            auto place = key_to_move_ms_.begin() + static_cast<long>(share * static_cast<double>(key_to_move_ms_.size() - 1));
+            std::nth_element(key_to_move_ms_.begin(), place, key_to_move_ms_.end());
+            return std::to_string(static_cast<int>(*place + 0.5));
+        };
+        if (key_to_move_ms_.empty()) return "none";
+        std::string figures = at(0.5) + "/" + at(0.9) + " ms";
         key_to_move_ms_.clear();
-        return static_cast<int>(median + 0.5);
+        return figures;
     }
 
     bool fail(const std::string& why) {
