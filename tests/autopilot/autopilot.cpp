@@ -338,7 +338,10 @@ public:
             }
             hero_after_key_ = seen.hero;
             memory.clock = seconds_since(start);
-            if (memory.rates.empty()) memory.rates = {look.period - 2, look.period - 1, look.period};
+            if (memory.rates.empty()) {
+                memory.rates = {look.period - 2, look.period - 1, look.period};
+                if (look.level == 4) memory.rates.insert(memory.rates.begin(), look.period - 3);
+            }
             note_chaser_turns(seen, moves_since_turn, debug_);
             memory.moves_since_turn = last_chasers_.empty() ? -1 : moves_since_turn;
             memory.chaser_turns = chaser_turns_;

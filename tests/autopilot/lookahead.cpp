@@ -19,7 +19,7 @@ constexpr uint8_t fog = 176;
 constexpr uint8_t double_line = 186;
 
 constexpr int max_chasers = 2;
-constexpr int max_worlds = 12;
+constexpr int max_worlds = 14;
 
 constexpr Cell generator_cells[] = {{10, 15}, {10, 18}, {12, 15}, {12, 18}};
 
