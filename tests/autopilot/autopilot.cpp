@@ -339,6 +339,10 @@ public:
             hero_after_key_ = seen.hero;
             memory.clock = seconds_since(start);
             if (memory.rates.empty()) {
+                // A move takes one game step or two (its key waits for the
+                // next tick, its picture for the next frame). Level 4's two
+                // double-stepping chasers punish a turn that comes early, so
+                // there a turn every two moves is played too.
                 memory.rates = {look.period - 2, look.period - 1, look.period};
                 if (look.level == 4) memory.rates.insert(memory.rates.begin(), look.period - 3);
             }

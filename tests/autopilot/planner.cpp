@@ -472,6 +472,8 @@ Decision look_ahead_move(const Board& board, const Sighting& seen, const LevelLo
     if (memory.waited_plans > 16 || memory.seconds_left < 8) limits.moves_since_turn = memory.moves_since_turn;
     limits.patroller_direction = memory.patroller_direction;
     if (look.level == 4) predict_generator(memory, look, limits);
+    // With fourteen worlds a full look-ahead outlasts a game step, and a
+    // decision made on a picture a step old is what the chasers punish.
     if (look.level == 4) limits.max_nodes = 15000;
     Lookahead ahead = look_ahead(board, seen, look, limits);
     if (ahead.moves.empty() && limits.rates.size() > 1) {
