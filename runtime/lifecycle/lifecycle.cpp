@@ -7,11 +7,6 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
-
-#ifdef __EMSCRIPTEN__
-#include <emscripten.h>
-#endif
 
 #include "runtime/core/command_line.h"
 #include "runtime/core/end_program.h"
@@ -24,6 +19,7 @@
 #include "runtime/input/joystick.h"
 #include "runtime/input/key_repeat.h"
 #include "runtime/input/keyboard.h"
+#include "runtime/lifecycle/main_loop_pace.h"
 #include "runtime/platform/close_watch.h"
 #include "runtime/platform/dialog.h"
 #include "runtime/platform/ime.h"
@@ -75,34 +71,6 @@ int timer_thread_main(void*) {
     control.stopped_bits.fetch_or(2);
     return 0;
 }
-
-#ifdef __EMSCRIPTEN__
-// A page must not hold its main thread for up to a second: the time base is
-// taken at once, with the milliseconds of the local time of day included.
-void establish_time_base() {
-    struct timespec now {};
-    clock_gettime(CLOCK_REALTIME, &now);
-    control.ticks_base = ticks_ms();
-    uint32_t ms_of_day = 0;
-    if (!local_ms_of_day(static_cast<long long>(now.tv_sec), &ms_of_day)) ms_of_day = 0;
-    control.ms_of_day_base = ms_of_day + static_cast<uint32_t>(now.tv_nsec / 1000000);
-}
-#else
-// Waits for the wall-clock second to change so that TIMER starts on a whole
-// second, then takes both halves of the time base at that moment.
-void establish_time_base() {
-    time_t start = time(nullptr);
-    time_t now = start;
-    while (now == start) {
-        SDL_Delay(1);
-        now = time(nullptr);
-    }
-    control.ticks_base = SDL_GetTicks();
-    uint32_t ms_of_day = 0;
-    if (!local_ms_of_day(static_cast<long long>(now), &ms_of_day)) ms_of_day = 0;
-    control.ms_of_day_base = ms_of_day;
-}
-#endif
 
 // The repeat is the runtime's own (runtime/input/key_repeat.h); the
 // library's stays off on both SDL 1.2 libraries.
@@ -193,29 +161,19 @@ void drain_events() {
     closes_handled = std::max(closes_handled, close_requests_arrived());
 }
 
-// A page's main thread must return to the browser between passes: there
-// the passes run from the browser's frame callback at the pace of the
-// desktop's sleeps (paced_main_loop_pass), and a parked loop or a shell's wait
-// returns at once instead of sleeping.
-#ifdef __EMSCRIPTEN__
-constexpr bool loop_sleeps = false;
-#else
-constexpr bool loop_sleeps = true;
-#endif
-
 bool loop_phase = false;
 
 void main_loop_pass() {
     loop_iterations.fetch_add(1, std::memory_order_relaxed);
     if (control.main_loop_park.load() == 1) control.main_loop_park = 2;
     if (control.main_loop_park.load() == 2) {
-        if (!loop_sleeps) return;
+        if (!main_loop_sleeps()) return;
         while (control.main_loop_park.load() == 2) SDL_Delay(1);
     }
     refresh_bios_tick_count();
     if (int shell = control.shell_state.load(); shell != 0) {
         if (shell == -1) {
-            if (loop_sleeps) SDL_Delay(64);
+            if (main_loop_sleeps()) SDL_Delay(64);
             return;
         }
         control.shell_state = -1;
@@ -224,10 +182,10 @@ void main_loop_pass() {
         control.retrace_flags[0] = 0;
         return;
     }
-    if (loop_sleeps) SDL_Delay(15);
+    if (main_loop_sleeps()) SDL_Delay(15);
     control.retrace_flags[0] = 1;
     control.retrace_flags[1] = 1;
-    if (loop_sleeps) SDL_Delay(1);
+    if (main_loop_sleeps()) SDL_Delay(1);
     if (control.stop_request.load()) shutdown();
     loop_phase = !loop_phase;
     sound_queue_step();
@@ -240,32 +198,6 @@ void main_loop_pass() {
     service_input_method();
     sync_lock_keys();
     drain_events();
-}
-
-#ifdef __EMSCRIPTEN__
-// The browser calls back once per displayed frame, 33 ms apart at 30 Hz,
-// 7 ms at 144 Hz: each callback runs as many passes as 16 ms periods have
-// come due, so the loop keeps the desktop's pace (the key repeat's rhythm,
-// the sound queue's steps, the gap after a PLAY) on every display. A long
-// gap (a hidden tab) is not made up.
-constexpr double loop_period_ms = 16;
-double next_pass_ms = 0;
-
-void paced_main_loop_pass() {
-    double now = emscripten_get_now();
-    if (now - next_pass_ms > 4 * loop_period_ms) next_pass_ms = now;
-    while (next_pass_ms <= now) {
-        next_pass_ms += loop_period_ms;
-        main_loop_pass();
-    }
-}
-#endif
-
-[[noreturn]] void main_loop() {
-#ifdef __EMSCRIPTEN__
-    emscripten_set_main_loop(paced_main_loop_pass, 0, 1);
-#endif
-    for (;;) main_loop_pass();
 }
 
 }  // namespace
@@ -315,5 +247,5 @@ int runtime_main(int argc, char** argv, ProgramRoutine routine) {
         std::fprintf(stderr, "Unable to create thread: %s\n", SDL_GetError());
         return 0;
     }
-    main_loop();
+    run_main_loop(main_loop_pass);
 }

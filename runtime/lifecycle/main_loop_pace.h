@@ -1,0 +1,16 @@
+// Where the main loop's time comes from and how its passes are paced. On
+// the desktop the loop owns its thread and sleeps between passes; a page's
+// main thread must return to the browser between them, which calls the
+// passes back (main_loop_pace_web.cpp).
+#pragma once
+
+// Takes both halves of TIMER's time base: control.ticks_base and
+// control.ms_of_day_base.
+void establish_time_base();
+
+// Whether a pass may sleep on its thread (a parked loop, a shell's wait, the
+// gaps of the retrace rhythm); false in a page, where it returns instead.
+bool main_loop_sleeps();
+
+// Runs pass for ever at the loop's pace of one pass per 16 ms or so.
+[[noreturn]] void run_main_loop(void (*pass)());
