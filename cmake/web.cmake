@@ -33,19 +33,25 @@ function(web_page target)
     -sINVOKE_RUN=0
     -sMODULARIZE=0)
   set_target_properties(${target} PROPERTIES SUFFIX ".js")
-  set(page_files index.html page.js page.css touch.js touch.css gamepad.js offline.js manifest.webmanifest)
+  set(page_files index.html page.js page.css touch.js touch.css gamepad.js offline.js)
   foreach(page_file ${page_files})
     configure_file(${CMAKE_SOURCE_DIR}/web/${page_file} ${CMAKE_BINARY_DIR}/${page_file} COPYONLY)
   endforeach()
+  # The headers a host sends with the files (and web-server.py, too).
+  configure_file(${CMAKE_SOURCE_DIR}/web/_headers ${CMAKE_BINARY_DIR}/_headers COPYONLY)
+  # The manifest names the version.
+  configure_file(${CMAKE_SOURCE_DIR}/web/manifest.webmanifest ${CMAKE_BINARY_DIR}/manifest.webmanifest @ONLY)
+  list(APPEND page_files manifest.webmanifest)
   configure_file(${CMAKE_SOURCE_DIR}/data/icons/tommy-zappo-32.png ${CMAKE_BINARY_DIR}/favicon.png COPYONLY)
   foreach(size 192 512)
     configure_file(${CMAKE_SOURCE_DIR}/data/icons/tommy-zappo-${size}.png ${CMAKE_BINARY_DIR}/icon-${size}.png COPYONLY)
   endforeach()
-  # The offline cache's worker, named after everything above and the linked
-  # runtime: written again whenever any of them changes.
+  # The offline cache's worker, named after the version, everything above
+  # and the linked runtime: written again whenever any of them changes.
   list(TRANSFORM page_files PREPEND ${CMAKE_BINARY_DIR}/)
   add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/service_worker.js
     COMMAND ${CMAKE_COMMAND} -DDIR=${CMAKE_BINARY_DIR} -DWORKER=${CMAKE_SOURCE_DIR}/web/service_worker.js
+            -DVERSION=${PROJECT_VERSION}
             -P ${CMAKE_SOURCE_DIR}/cmake/web_cache.cmake
     DEPENDS ${target} ${page_files} ${CMAKE_SOURCE_DIR}/web/service_worker.js ${CMAKE_SOURCE_DIR}/cmake/web_cache.cmake
     VERBATIM)

@@ -9,14 +9,21 @@ find_package(Threads REQUIRED)
 add_library(runtime STATIC ${RUNTIME_SOURCES})
 target_compile_definitions(runtime PUBLIC TZ_THROWN_STOP=1)
 target_link_libraries(runtime PUBLIC PkgConfig::SDL Threads::Threads)
+# A release is the same file whoever builds it, wherever and whenever: no
+# build folder in the code (assertions' file names) and no link time in the
+# PE header.
+target_compile_options(runtime PUBLIC -ffile-prefix-map=${CMAKE_SOURCE_DIR}/=)
+target_link_options(runtime PUBLIC -Wl,--no-insert-timestamp)
 # Only SDL's four DLLs beside the executable: the compiler's own libraries
 # and winpthread go into it.
 target_link_options(runtime PUBLIC -static-libgcc -static-libstdc++ -Wl,-Bstatic,--whole-archive -lwinpthread -Wl,--no-whole-archive,-Bdynamic)
 
-# The icon and version information, and what goes beside the executable:
-# SDL's four DLLs.
+# The icon, manifest and version information, and what goes beside the
+# executable: SDL's four DLLs and the README with the version in it.
 function(windows_executable target)
   enable_language(RC)
+  configure_file(${CMAKE_SOURCE_DIR}/data/windows/tommy-zappo.manifest ${CMAKE_BINARY_DIR}/tommy-zappo.manifest @ONLY)
+  configure_file(${CMAKE_SOURCE_DIR}/data/windows/README.txt ${CMAKE_BINARY_DIR}/README.txt @ONLY NEWLINE_STYLE CRLF)
   configure_file(${CMAKE_SOURCE_DIR}/data/windows/tommy-zappo.rc.in ${CMAKE_BINARY_DIR}/tommy-zappo.rc @ONLY)
   target_sources(${target} PRIVATE ${CMAKE_BINARY_DIR}/tommy-zappo.rc)
   foreach(dll SDL.dll SDL_mixer.dll SDL_ttf.dll libfreetype-6.dll)

@@ -2,8 +2,9 @@
 # The Debian package, built from debian/ with dpkg-buildpackage and checked
 # with lintian:
 #
-#     scripts/package.sh                  build, lintian; leaves build/tommy-zappo_1.0-1_amd64.deb
+#     scripts/package.sh                  build, lintian; leaves build/tommy-zappo_<version>-1_amd64.deb
 #     scripts/package.sh --twice          and build again in another folder: both must be byte-identical
+#     scripts/package.sh --deb FILE ...   no build: the checks below on a package built before (a release's)
 #     scripts/package.sh --contents       and hold the file list against tests/package/files.txt, then
 #                                         play the game from an unpacked copy (installs nothing)
 #     scripts/package.sh --install-check  and install it with apt, start the menu entry's command, purge
@@ -16,14 +17,16 @@
 set -u
 cd "$(dirname "$0")/.."
 
-twice=no contents=no install_check=no
-for argument in "$@"; do
-    case $argument in
+twice=no contents=no install_check=no given_deb=""
+while [ $# -gt 0 ]; do
+    case $1 in
         --twice) twice=yes ;;
         --contents) contents=yes ;;
         --install-check) install_check=yes ;;
-        *) echo "usage: scripts/package.sh [--twice] [--contents] [--install-check]" >&2; exit 2 ;;
+        --deb) given_deb=${2:-}; shift ;;
+        *) echo "usage: scripts/package.sh [--twice] [--contents] [--install-check] [--deb FILE]" >&2; exit 2 ;;
     esac
+    shift
 done
 
 work=build/package
@@ -65,28 +68,47 @@ build_in() {
     (cd "$tree" && DEB_BUILD_OPTIONS="parallel=2" dpkg-buildpackage -us -uc) >"$folder.log" 2>&1
 }
 
-echo "=== package: build"
-start=$SECONDS
-if ! build_in "$work/one"; then
-    tail -40 "$work/one.log"
-    fail "package build" "see $work/one.log"
-    exit 1
-fi
-pass "package build ($((SECONDS - start)) s)"
-cp "$work/one/$deb" build/
-cp "$work/one/$debug_deb" build/ 2>/dev/null
-echo "build/$deb: $(stat -c %s "build/$deb") bytes; installed size $(dpkg-deb -f "build/$deb" Installed-Size) KiB"
+# Builds the package in $work/one, copies it to build/ and runs lintian.
+build_and_lint() {
+    echo "=== package: build"
+    start=$SECONDS
+    if ! build_in "$work/one"; then
+        tail -40 "$work/one.log"
+        fail "package build" "see $work/one.log"
+        exit 1
+    fi
+    pass "package build ($((SECONDS - start)) s)"
+    cp "$work/one/$deb" build/
+    cp "$work/one/$debug_deb" build/ 2>/dev/null
+    echo "build/$deb: $(stat -c %s "build/$deb") bytes; installed size $(dpkg-deb -f "build/$deb" Installed-Size) KiB"
 
-echo "=== package: lintian"
-# --fail-on takes informational tags too: each one is either mended or
-# overridden in debian/ with the reason beside it.
-if lintian --display-info --fail-on error,warning,info \
-    "$work/one/${source_name}_${version}_${architecture}.changes" >"$work/lintian.log" 2>&1; then
-    pass lintian
+    echo "=== package: lintian"
+    # --fail-on takes informational tags too: each one is either mended or
+    # overridden in debian/ with the reason beside it.
+    if lintian --display-info --fail-on error,warning,info \
+        "$work/one/${source_name}_${version}_${architecture}.changes" >"$work/lintian.log" 2>&1; then
+        pass lintian
+    else
+        fail lintian
+    fi
+    grep -v 'running with root privileges' "$work/lintian.log"
+}
+
+# Takes the package $1 built before instead (the same name and version).
+take_package() {
+    [ -f "$1" ] || { echo "no such package: $1" >&2; exit 2; }
+    [ "$(dpkg-deb -f "$1" Package)_$(dpkg-deb -f "$1" Version)" = "${source_name}_${version}" ] ||
+        { echo "$1 is not ${source_name} ${version}" >&2; exit 2; }
+    mkdir -p build
+    [ "$1" -ef "build/$deb" ] || cp "$1" "build/$deb"
+}
+
+if [ -n "$given_deb" ]; then
+    take_package "$given_deb"
+    twice=no
 else
-    fail lintian
+    build_and_lint
 fi
-grep -v 'running with root privileges' "$work/lintian.log"
 
 if [ "$twice" = yes ]; then
     echo "=== package: built again in another folder"

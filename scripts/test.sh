@@ -4,8 +4,11 @@
 # AddressSanitizer + UndefinedBehaviorSanitizer, runs the normal build's suite
 # again on sdl12-compat (the SDL 1.2 built on SDL 2 that current
 # distributions ship), runs the fuzzers for a bounded time, and ends with one
-# summary line. The Debian package is built and checked too; it is
-# installed only as root on a throwaway machine (CI=true), or when asked:
+# summary line. Every download is built once, as scripts/release.sh builds a
+# release, and again from a fresh clone to hold the two byte for byte; the
+# Debian package, the Windows and the web checks run on those files. The
+# package is installed only as root on a throwaway machine (CI=true), or
+# when asked:
 #
 #     scripts/test.sh [--install-check]
 #
@@ -146,14 +149,52 @@ count_checks() {
     while IFS= read -r line; do failures+=("$name: ${line#FAIL: }"); done < <(grep '^FAIL: ' "$log")
 }
 
-# The Debian package (scripts/package.sh): built, lintian-checked, its file
-# list held against tests/package/files.txt and the game played from an
-# unpacked copy; installed with apt, played from its menu entry and purged
-# only where that is allowed, since a person's machine must not get a
-# package it did not ask for. Each check counts.
+# Every download, as scripts/release.sh builds them, into build/dist (a work
+# tree with uncommitted changes is built as it stands); then again in a fresh
+# clone elsewhere (the same changes applied, the libraries built for Windows
+# shared, nothing else) under another time zone and umask, and
+# tests/release/release_test.sh holds the two alike and checks the first:
+# checksums, versions, the exe's manifest, the web zip, the release workflow.
+# The package's build and lintian, and each check, count.
+release=build/dist
+run_release_pass() {
+    echo "=== release: every download, twice"
+    local log=build/release-pass.log options=(--output "$release") again
+    # diffoscope-minimal shows a difference without the hundreds of packages
+    # diffoscope recommends; npm comes with the machine's Node.js.
+    scripts/install-deps.sh diffoscope-minimal >"$log" 2>&1 || true
+    command -v npm >/dev/null || scripts/install-deps.sh npm >>"$log" 2>&1 || true
+    [ -d ../shared/sources ] && options+=(--sources "$PWD/../shared/sources")
+    [ -z "$(git status --porcelain)" ] || options+=(--uncommitted)
+    if ! scripts/release.sh "${options[@]}" >>"$log" 2>&1; then
+        tail -30 "$log"
+        failures+=("release: scripts/release.sh failed (see $log)")
+        failed=$((failed + 1))
+        return
+    fi
+    grep '^release: .* took' "$log"
+    again=$(mktemp -d /tmp/tz-release-XXXXXX)
+    git clone -q --no-hardlinks . "$again/tree" &&
+        { git diff --binary HEAD | git -C "$again/tree" apply --allow-empty; } &&
+        { git ls-files -z --others --exclude-standard | tar --null -T - -cf - | tar -xf - -C "$again/tree"; } &&
+        mkdir -p "$again/tree/build" && ln -s "$PWD/build/windows-deps" "$again/tree/build/windows-deps" &&
+        (cd "$again/tree" && umask 077 && TZ=Pacific/Chatham scripts/release.sh "${options[@]}") >>"$log" 2>&1 ||
+        { tail -30 "$log"; failures+=("release: the second build failed (see $log)"); failed=$((failed + 1)); }
+    tests/release/release_test.sh "$release" "$again/tree/$release" >>"$log" 2>&1
+    grep -E '^(PASS|FAIL):' build/release.log "$log" | sed 's/^[^:]*://'
+    count_checks release build/release.log
+    count_checks release "$log"
+    rm -rf "$again"
+}
+
+# The Debian package of the release: its file list held against
+# tests/package/files.txt and the game played from an unpacked copy;
+# installed with apt, played from its menu entry and purged only where that
+# is allowed, since a person's machine must not get a package it did not
+# ask for. Each check counts.
 run_package_pass() {
     echo "=== Debian package"
-    local options=(--contents) log=build/package.log status
+    local options=(--contents --deb "$release/tommy-zappo_$(scripts/version.sh)-1_amd64.deb") log=build/package.log status
     if [ "$install_check" = yes ] || { [ "${CI:-}" = true ] && [ "$(id -u)" -eq 0 ]; }; then
         options+=(--install-check)
     fi
@@ -170,42 +211,44 @@ run_package_pass() {
     fi
 }
 
-# The web build in headless Chromium, checked against the desktop build of
-# run_preset default (its pictures and its sound); each check of
+# The release's web zip (unpacked by the release checks) in headless
+# Chromium, checked against the desktop build of run_preset default (its
+# pictures and its sound); each check of
 # tests/web/web_test.py and tests/web/phone_test.py (touch controls,
 # offline cache, gamepad) counts as one test.
 run_web_pass() {
-    echo "=== web: build and headless Chromium"
-    local log=build/web-test.log
-    if ! scripts/install-deps.sh chromium chromium-driver python3-selenium >"$log" 2>&1 ||
-       ! scripts/web.sh build >>"$log" 2>&1; then
+    echo "=== web: the release's page in headless Chromium"
+    local log=build/web-test.log page=build/release-test/unpacked/web
+    if ! scripts/install-deps.sh chromium chromium-driver python3-selenium >"$log" 2>&1 || [ ! -f "$page/index.html" ]; then
         tail -30 "$log"
-        failures+=("web build")
+        failures+=("web: no page from the release")
         failed=$((failed + 1))
         return
     fi
-    timeout 600 /usr/bin/python3 tests/web/web_test.py 2>&1 | tee -a "$log" | grep '^web:' || true
+    timeout 600 /usr/bin/python3 tests/web/web_test.py --web "$page" 2>&1 | tee -a "$log" | grep '^web:' || true
     count_results web "$log"
     # Phones, offline play and gamepads, in a log of their own (one summary each).
-    timeout 600 /usr/bin/python3 tests/web/phone_test.py 2>&1 | tee build/phone-test.log | grep '^web:' || true
+    timeout 600 /usr/bin/python3 tests/web/phone_test.py --web "$page" 2>&1 | tee build/phone-test.log | grep '^web:' || true
     count_results phone build/phone-test.log
 }
 
 # The Windows build (scripts/windows.sh, its libraries built once and kept
 # under build/windows-deps; SDL_ttf's source from ../shared/sources where
 # that folder is there) under Wine on Xvfb, checked against the default
-# build; each PASS: or FAIL: line of tests/windows/windows_test.sh counts.
+# build, with the release's zip and installer; each PASS: or FAIL: line of
+# tests/windows/windows_test.sh counts.
 run_windows_pass() {
     echo "=== Windows: cross build and Wine"
     local log=build/windows-test.log sources=()
     [ -d ../shared/sources ] && sources=(--sources ../shared/sources)
-    if ! scripts/install-deps.sh wine64 unzip >"$log" 2>&1 || ! scripts/windows.sh "${sources[@]}" >>"$log" 2>&1; then
+    # The release built the game; its tests are built here.
+    if ! scripts/install-deps.sh wine64 unzip >"$log" 2>&1 || ! scripts/windows.sh "${sources[@]}" build >>"$log" 2>&1; then
         tail -30 "$log"
         failures+=("Windows build")
         failed=$((failed + 1))
         return
     fi
-    timeout 900 tests/windows/windows_test.sh >>"$log" 2>&1
+    timeout 900 tests/windows/windows_test.sh --downloads "$release" >>"$log" 2>&1
     grep -E '^(PASS|FAIL):' "$log"
     count_checks Windows "$log"
 }
@@ -215,6 +258,7 @@ run_preset default
 run_preset asan
 run_on_sdl12_compat
 run_hard_game
+run_release_pass
 run_web_pass
 run_package_pass
 run_windows_pass

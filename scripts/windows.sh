@@ -1,10 +1,16 @@
 #!/usr/bin/env bash
 # The game for 64-bit Windows, cross-built on Debian 12 with mingw-w64:
 # builds SDL 1.2, SDL_mixer, FreeType and SDL_ttf for it (once; kept under
-# build/windows-deps), the windows preset, then the zip and the installer:
-#   build/windows/tommy-zappo-1.0-win64.zip
-#   build/windows/tommy-zappo-1.0-setup.exe
-#   scripts/windows.sh [--sources DIR] [deps|build|package]   (default: package)
+# build/windows-deps), the windows preset, then the zip and the installer,
+# named after the version (scripts/version.sh):
+#   build/windows/tommy-zappo-<version>-win64.zip
+#   build/windows/tommy-zappo-<version>-setup.exe
+#   scripts/windows.sh [--sources DIR] [--game-only] [deps|build|package]   (default: package)
+# --game-only builds the game alone, not its tests (what a release needs).
+# Both are the same bytes whoever builds them, where and when: every file
+# in them carries the time SOURCE_DATE_EPOCH gives (by default the last
+# commit's), the zip's entries are sorted and the installer's compressed
+# the same way each time.
 # SDL, SDL_mixer and FreeType come from Debian's source packages (fetched
 # with a sources list of this script's own, the machine's apt setup left
 # alone). SDL_ttf's source package is listed but its files are not served by
@@ -14,11 +20,13 @@
 set -eu
 sources_dir=${TZ_SOURCES:-}
 step=package
+targets=()
 while [ $# -gt 0 ]; do
     case $1 in
     --sources) sources_dir=$2; shift 2 ;;
+    --game-only) targets=(--target tommy-zappo); shift ;;
     deps | build | package) step=$1; shift ;;
-    *) echo "usage: scripts/windows.sh [--sources DIR] [deps|build|package]" >&2; exit 2 ;;
+    *) echo "usage: scripts/windows.sh [--sources DIR] [--game-only] [deps|build|package]" >&2; exit 2 ;;
     esac
 done
 [ -z "$sources_dir" ] || sources_dir=$(cd "$sources_dir" && pwd)
@@ -128,23 +136,29 @@ EOF
 [ "$step" = deps ] && exit 0
 
 cmake --preset windows >"$root/build/windows-configure.log" 2>&1 || { cat "$root/build/windows-configure.log"; exit 1; }
-cmake --build --preset windows -j2
+cmake --build --preset windows -j2 "${targets[@]}"
 [ "$step" = build ] && exit 0
 
 # The files a player gets, in build/windows/package: the executable, SDL's
 # four DLLs, README.txt and the licences (the project's with the fonts', and
 # the libraries'); zipped in one folder, and wrapped in the installer.
+version=$(scripts/version.sh)
+epoch=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || date +%s)}
 out=$root/build/windows
-package=$out/package/tommy-zappo-1.0
-rm -rf "$out/package" "$out"/tommy-zappo-1.0-*
+name=tommy-zappo-$version
+package=$out/package/$name
+rm -rf "$out/package" "$out"/tommy-zappo-*-win64.zip "$out"/tommy-zappo-*-setup.exe
 mkdir -p "$package/licenses"
-cp "$out/tommy-zappo.exe" "$out/SDL.dll" "$out/SDL_mixer.dll" "$out/SDL_ttf.dll" "$out/libfreetype-6.dll" "$package/"
+cp "$out/tommy-zappo.exe" "$out/SDL.dll" "$out/SDL_mixer.dll" "$out/SDL_ttf.dll" "$out/libfreetype-6.dll" \
+    "$out/README.txt" "$package/"
 $host-strip --strip-unneeded "$package"/*.exe "$package"/*.dll
 cp "$prefix"/share/licenses/*.txt "$package/licenses/"
 cp debian/copyright "$package/licenses/TOMMY-ZAPPO.txt"
-sed 's/$/\r/' data/windows/README.txt >"$package/README.txt"
-(cd "$out/package" && TZ=UTC zip -q -X -r "$out/tommy-zappo-1.0-win64.zip" tommy-zappo-1.0)
-makensis -V2 -DSOURCE="$package" -DOUTPUT="$out/tommy-zappo-1.0-setup.exe" -DICON="$root/data/icons/tommy-zappo.ico" \
-    data/windows/installer.nsi >"$out/makensis.log" 2>&1 || { cat "$out/makensis.log"; exit 1; }
-echo "$out/tommy-zappo-1.0-win64.zip"
-echo "$out/tommy-zappo-1.0-setup.exe"
+# Whatever the umask and the clock: the same modes and one time on every file.
+find "$package" -type d -exec chmod 755 {} + && find "$package" -type f -exec chmod 644 {} +
+find "$package" -exec touch -h -d "@$epoch" {} +
+(cd "$out/package" && find "$name" | LC_ALL=C sort | TZ=UTC zip -q -X -@ "$out/$name-win64.zip")
+makensis -V2 -DSOURCE="$package" -DOUTPUT="$out/$name-setup.exe" -DICON="$root/data/icons/tommy-zappo.ico" \
+    -DVERSION="$version" data/windows/installer.nsi >"$out/makensis.log" 2>&1 || { cat "$out/makensis.log"; exit 1; }
+echo "$out/$name-win64.zip"
+echo "$out/$name-setup.exe"

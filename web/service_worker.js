@@ -1,6 +1,6 @@
 // The page's service worker, for two things:
 // - offline play: every file of the page is cached when the worker installs,
-//   under a cache named after the build, and answers whenever the network
+//   under a cache named after the version and the build, and answers whenever the network
 //   fails. A new build is a new worker (the build writes its name below), so
 //   the browser installs it in place of the old one, whose cache goes.
 // - hosts that cannot send the two headers the game's threads need: they are
@@ -12,7 +12,7 @@
 'use strict';
 
 const BUILD = '@BUILD@';
-const CACHE = 'tommy-zappo-' + BUILD;
+const CACHE = 'tommy-zappo-@VERSION@-' + BUILD;
 const FILES = ['./'].concat('@FILES@'.split(';'));
 
 self.addEventListener('install', (event) => {

@@ -1,5 +1,5 @@
 ; The installer of the Windows build (makensis, called by scripts/windows.sh
-; with SOURCE, OUTPUT and ICON defined). 64-bit, for the current user only:
+; with SOURCE, OUTPUT, ICON and VERSION defined). 64-bit, for the current user only:
 ; no administrator rights, the files under %LOCALAPPDATA%, a Start-menu entry
 ; that opens the largest window the screen allows, and an uninstaller that
 ; leaves nothing behind.
@@ -8,10 +8,18 @@ Target amd64-unicode
 RequestExecutionLevel user
 SetCompressor /SOLID lzma
 
+!include FileFunc.nsh
 !define NAME "TOMMY-ZAPPO"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\TOMMY-ZAPPO"
 
-Name "${NAME} 1.0"
+Name "${NAME} ${VERSION}"
+VIProductVersion "${VERSION}.0"
+VIAddVersionKey /LANG=0 "ProductName" "${NAME}"
+VIAddVersionKey /LANG=0 "ProductVersion" "${VERSION}"
+VIAddVersionKey /LANG=0 "FileVersion" "${VERSION}"
+VIAddVersionKey /LANG=0 "FileDescription" "${NAME} ${VERSION} setup"
+VIAddVersionKey /LANG=0 "CompanyName" "The TOMMY-ZAPPO developers"
+VIAddVersionKey /LANG=0 "LegalCopyright" "Copyright 2026 The TOMMY-ZAPPO developers"
 OutFile "${OUTPUT}"
 Icon "${ICON}"
 UninstallIcon "${ICON}"
@@ -38,11 +46,15 @@ Section "Install"
   SetShellVarContext current
   CreateShortcut "$SMPROGRAMS\${NAME}.lnk" "$INSTDIR\tommy-zappo.exe" "--scale auto" "$INSTDIR\tommy-zappo.exe" 0
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "${NAME}"
-  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "1.0"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "Publisher" "The TOMMY-ZAPPO developers"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\tommy-zappo.exe"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
   WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
+  ; Settings' list of apps shows the size, in KiB, of what was installed.
+  ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $0
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
 SectionEnd

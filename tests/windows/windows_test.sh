@@ -2,19 +2,29 @@
 # The Windows build under Wine on Xvfb, checked against the Linux build of
 # build/default: one PASS: or FAIL: line per check (scripts/test.sh counts
 # them). Needs scripts/windows.sh's outputs and build/default.
-#   tests/windows/windows_test.sh [--all]
+#   tests/windows/windows_test.sh [--all] [--downloads DIR]
 # --all adds the check that Wine on Xvfb passes only now and then (below).
+# --downloads takes the zip and the installer from DIR (a release's) rather
+# than from build/windows.
 set -u
 cd "$(dirname "$0")/../.."
 root=$PWD
 win=$root/build/windows
 linux=$root/build/default
+version=$(scripts/version.sh)
+downloads=$win
 export PATH=/usr/lib/wine:$PATH WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 tmp=$(mktemp -d /tmp/tz-windows-XXXXXX)
 export WINEPREFIX=$tmp/prefix
 xvfb=-1
 all=no
-[ "${1:-}" = --all ] && all=yes
+while [ $# -gt 0 ]; do
+    case $1 in
+    --all) all=yes; shift ;;
+    --downloads) downloads=$(cd "$2" && pwd); shift 2 ;;
+    *) echo "usage: tests/windows/windows_test.sh [--all] [--downloads DIR]" >&2; exit 2 ;;
+    esac
+done
 
 # The id of the visible window titled exactly $1, once it shows (up to 20 s).
 find_window() {
@@ -118,7 +128,7 @@ wineserver -p 2>/dev/null  # one desktop process for the rest, all on this displ
 
 # --- Options at the console: printed, with their statuses.
 options_answered() {
-    [ "$(wine64 "$win/tommy-zappo.exe" --version 2>/dev/null | tr -d '\r')" = "tommy-zappo 1.0" ] &&
+    [ "$(wine64 "$win/tommy-zappo.exe" --version 2>/dev/null | tr -d '\r')" = "tommy-zappo $version" ] &&
         wine64 "$win/tommy-zappo.exe" --help 2>/dev/null | grep -q '^Usage: tommy-zappo' &&
         { wine64 "$win/tommy-zappo.exe" --bogus >/dev/null 2>&1; [ $? -eq 2 ]; }
 }
@@ -163,8 +173,8 @@ check "division by zero shows its box and ends with 0" box_answer divide "Critic
 
 # --- The zip holds what a player needs, and nothing else.
 zip_list() {
-    unzip -Z1 "$win/tommy-zappo-1.0-win64.zip" | sort >"$tmp/zip.txt"
-    diff -u tests/windows/zip_files.txt "$tmp/zip.txt"
+    unzip -Z1 "$downloads/tommy-zappo-$version-win64.zip" | sort >"$tmp/zip.txt"
+    diff -u <(sed "s/@VERSION@/$version/" tests/windows/zip_files.txt) "$tmp/zip.txt"
 }
 check "zip file list" zip_list
 
@@ -174,8 +184,18 @@ install_play_uninstall() {
     local home="$WINEPREFIX/drive_c/users/$(id -un)"
     local dir="$home/AppData/Local/Programs/TOMMY-ZAPPO"
     local entry="$home/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/TOMMY-ZAPPO.lnk"
-    wine64 "$win/tommy-zappo-1.0-setup.exe" /S && [ -f "$dir/tommy-zappo.exe" ] && [ -f "$entry" ] ||
+    wine64 "$downloads/tommy-zappo-$version-setup.exe" /S && [ -f "$dir/tommy-zappo.exe" ] && [ -f "$entry" ] ||
         { echo "installer: no files"; return 1; }
+    # Settings' list of apps: the version, where the game is and its size
+    # (in KiB: at least the bytes of its files, at most the disk blocks they take).
+    local key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\TOMMY-ZAPPO' size
+    wine64 reg query "$key" 2>/dev/null | tr -d '\r' >"$tmp/uninstall-entry.txt"
+    size=$(awk '$1 == "EstimatedSize" { print strtonum($3) }' "$tmp/uninstall-entry.txt")
+    grep -qx "    DisplayVersion    REG_SZ    $version" "$tmp/uninstall-entry.txt" &&
+        grep -q '^    InstallLocation    REG_SZ    C:\\users\\.*\\AppData\\Local\\Programs\\TOMMY-ZAPPO$' "$tmp/uninstall-entry.txt" &&
+        [ -n "$size" ] && [ "$(((size + 1) * 1024))" -ge "$(du -sb "$dir" | cut -f1)" ] &&
+        [ "$size" -le "$(du -sk "$dir" | cut -f1)" ] ||
+        { echo "installer: the uninstall entry:"; cat "$tmp/uninstall-entry.txt"; return 1; }
     strings -el "$entry" | grep -q -- '^--scale auto$' || { echo "installer: no --scale auto"; return 1; }  # UTF-16
     SDL_VIDEODRIVER=windib SDL_AUDIODRIVER=dummy wine64 start /wait /unix "$entry" &
     local game=$! window
