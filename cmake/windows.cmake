@@ -15,8 +15,17 @@ target_link_libraries(runtime PUBLIC PkgConfig::SDL Threads::Threads)
 target_compile_options(runtime PUBLIC -ffile-prefix-map=${CMAKE_SOURCE_DIR}/=)
 target_link_options(runtime PUBLIC -Wl,--no-insert-timestamp)
 # Only SDL's four DLLs beside the executable: the compiler's own libraries
-# and winpthread go into it.
-target_link_options(runtime PUBLIC -static-libgcc -static-libstdc++ -Wl,-Bstatic,--whole-archive -lwinpthread -Wl,--no-whole-archive,-Bdynamic)
+# and winpthread go into it. winpthread's archive carries a version resource
+# of its own ("POSIX WinThreads for Windows" 1.0.0.0), which the linker would
+# keep in place of the game's: a copy without it goes in.
+execute_process(COMMAND ${CMAKE_C_COMPILER} -print-file-name=libwinpthread.a
+                OUTPUT_VARIABLE winpthread OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+set(winpthread_copy ${CMAKE_BINARY_DIR}/winpthread/libwinpthread.a)
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/winpthread)
+file(COPY_FILE ${winpthread} ${winpthread_copy})
+execute_process(COMMAND ${CMAKE_AR} d ${winpthread_copy} version.o COMMAND_ERROR_IS_FATAL ANY)
+target_link_options(runtime PUBLIC -static-libgcc -static-libstdc++
+                    -Wl,-Bstatic,--whole-archive ${winpthread_copy} -Wl,--no-whole-archive,-Bdynamic)
 
 # The icon, manifest and version information, and what goes beside the
 # executable: SDL's four DLLs and the README with the version in it.

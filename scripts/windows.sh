@@ -75,6 +75,9 @@ EOF
 
 build_deps() {
     mkdir -p "$deps/src" "$prefix"
+    # No link time in the DLLs' headers and export tables: a release made
+    # with libraries built afresh is the same file.
+    export LDFLAGS=-Wl,--no-insert-timestamp
     local log=$deps/build.log
     : >"$log"
     echo "building SDL 1.2, SDL_mixer, FreeType and SDL_ttf for $host (log: $log)"
@@ -143,7 +146,10 @@ cmake --build --preset windows -j2 "${targets[@]}"
 # four DLLs, README.txt and the licences (the project's with the fonts', and
 # the libraries'); zipped in one folder, and wrapped in the installer.
 version=$(scripts/version.sh)
-epoch=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || date +%s)}
+# strip writes this time into each PE header, the zip and the installer keep
+# it as every file's.
+SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || date +%s)}
+export SOURCE_DATE_EPOCH
 out=$root/build/windows
 name=tommy-zappo-$version
 package=$out/package/$name
@@ -156,7 +162,7 @@ cp "$prefix"/share/licenses/*.txt "$package/licenses/"
 cp debian/copyright "$package/licenses/TOMMY-ZAPPO.txt"
 # Whatever the umask and the clock: the same modes and one time on every file.
 find "$package" -type d -exec chmod 755 {} + && find "$package" -type f -exec chmod 644 {} +
-find "$package" -exec touch -h -d "@$epoch" {} +
+find "$package" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
 (cd "$out/package" && find "$name" | LC_ALL=C sort | TZ=UTC zip -q -X -@ "$out/$name-win64.zip")
 makensis -V2 -DSOURCE="$package" -DOUTPUT="$out/$name-setup.exe" -DICON="$root/data/icons/tommy-zappo.ico" \
     -DVERSION="$version" data/windows/installer.nsi >"$out/makensis.log" 2>&1 || { cat "$out/makensis.log"; exit 1; }
