@@ -61,10 +61,12 @@ check "one version, $version, in the package, --version, the exe, the installer,
 
 # The application manifest among the executable's resources: Windows then
 # neither stretches the window at a high display scaling nor asks for
-# administrator rights, and the message boxes take the current controls.
+# administrator rights, and the message boxes take the current controls. It
+# must be well-formed XML: Windows refuses to start a program whose manifest
+# is not (Wine starts it all the same).
 declares_dpi_awareness() {
     local manifest
-    manifest=$(python3 -c 'import re, sys; m = re.search(rb"<assembly .*?</assembly>", open(sys.argv[1], "rb").read(), re.S); print(m.group().decode() if m else "")' "$exe")
+    manifest=$(python3 -c 'import re, sys, xml.dom.minidom as x; m = re.search(rb"<\?xml[^>]*\?>\s*(<!--.*?-->\s*)?<assembly .*?</assembly>", open(sys.argv[1], "rb").read(), re.S); print(x.parseString(m.group()).toxml() if m else "")' "$exe")
     grep -q '<dpiAwareness[^>]*>PerMonitorV2' <<<"$manifest" && grep -q '<dpiAware[^>]*>true/pm<' <<<"$manifest" &&
         grep -q 'name="Microsoft.Windows.Common-Controls" version="6.0.0.0"' <<<"$manifest" &&
         grep -q 'level="asInvoker"' <<<"$manifest" && [ "$(grep -c '<supportedOS ' <<<"$manifest")" -eq 4 ]
