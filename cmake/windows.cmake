@@ -35,6 +35,9 @@ function(windows_executable target)
   configure_file(${CMAKE_SOURCE_DIR}/data/windows/README.txt ${CMAKE_BINARY_DIR}/README.txt @ONLY NEWLINE_STYLE CRLF)
   configure_file(${CMAKE_SOURCE_DIR}/data/windows/tommy-zappo.rc.in ${CMAKE_BINARY_DIR}/tommy-zappo.rc @ONLY)
   target_sources(${target} PRIVATE ${CMAKE_BINARY_DIR}/tommy-zappo.rc)
+  # The resource compiler's inputs, which the build does not find by itself.
+  set_source_files_properties(${CMAKE_BINARY_DIR}/tommy-zappo.rc PROPERTIES
+    OBJECT_DEPENDS "${CMAKE_BINARY_DIR}/tommy-zappo.manifest;${CMAKE_SOURCE_DIR}/data/icons/tommy-zappo.ico")
   foreach(dll SDL.dll SDL_mixer.dll SDL_ttf.dll libfreetype-6.dll)
     configure_file(${TZ_WINDOWS_PREFIX}/bin/${dll} ${CMAKE_BINARY_DIR}/${dll} COPYONLY)
   endforeach()
