@@ -49,7 +49,7 @@ versions_agree() {
         "exe $(version_string "$exe" ProductVersion) $(version_string "$exe" FileVersion)"
         "installer $(version_string "$dist/$name-setup.exe" ProductVersion)"
         "manifest $(python3 -c 'import json, sys; print(json.load(open(sys.argv[1]))["version"])' "$out/unpacked/web/manifest.webmanifest")"
-        "cache $(grep -o "'tommy-zappo-[^']*'" "$out/unpacked/web/service_worker.js")"
+        "cache $(sed -n "s/^const CACHE = \(.*\) + BUILD;/\1/p" "$out/unpacked/web/service_worker.js")"
         "source $(tar -tzf "$dist/$name.tar.gz" | head -1)"
     )
     local wanted=("package $version-1" "--version tommy-zappo $version" "exe $version $version" "installer $version"
