@@ -179,12 +179,12 @@ run_release_pass() {
         { git ls-files -z --others --exclude-standard | tar --null -T - -cf - | tar -xf - -C "$again/tree"; } &&
         mkdir -p "$again/tree/build" && ln -s "$PWD/build/windows-deps" "$again/tree/build/windows-deps" &&
         (cd "$again/tree" && umask 077 && TZ=Pacific/Chatham scripts/release.sh "${options[@]}") >>"$log" 2>&1 ||
-        { tail -30 "$log"; failures+=("release: the second build failed (see $log)"); failed=$((failed + 1)); }
-    tests/release/release_test.sh "$release" "$again/tree/$release" >>"$log" 2>&1
+        { tail -30 "$log"; failures+=("release: the second build failed (see $log)"); failed=$((failed + 1)); again=""; }
+    tests/release/release_test.sh "$release" ${again:+"$again/tree/$release"} >>"$log" 2>&1
     grep -E '^(PASS|FAIL):' build/release.log "$log" | sed 's/^[^:]*://'
     count_checks release build/release.log
     count_checks release "$log"
-    rm -rf "$again"
+    [ -z "$again" ] || rm -rf "$again"
 }
 
 # The Debian package of the release: its file list held against
