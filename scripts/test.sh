@@ -159,7 +159,7 @@ count_checks() {
 release=build/dist
 run_release_pass() {
     echo "=== release: every download, twice"
-    local log=build/release-pass.log options=(--output "$release") again
+    local log=build/release-pass.log options=(--output "$release") again second
     # diffoscope-minimal shows a difference without the hundreds of packages
     # diffoscope recommends; npm comes with the machine's Node.js.
     scripts/install-deps.sh diffoscope-minimal >"$log" 2>&1 || true
@@ -174,17 +174,18 @@ run_release_pass() {
     fi
     grep '^release: .* took' "$log"
     again=$(mktemp -d /tmp/tz-release-XXXXXX)
+    second=$again/tree/$release
     git clone -q --no-hardlinks . "$again/tree" &&
         { git diff --binary HEAD | git -C "$again/tree" apply --allow-empty; } &&
         { git ls-files -z --others --exclude-standard | tar --null -T - -cf - | tar -xf - -C "$again/tree"; } &&
         mkdir -p "$again/tree/build" && ln -s "$PWD/build/windows-deps" "$again/tree/build/windows-deps" &&
         (cd "$again/tree" && umask 077 && TZ=Pacific/Chatham scripts/release.sh "${options[@]}") >>"$log" 2>&1 ||
-        { tail -30 "$log"; failures+=("release: the second build failed (see $log)"); failed=$((failed + 1)); again=""; }
-    tests/release/release_test.sh "$release" ${again:+"$again/tree/$release"} >>"$log" 2>&1
+        { tail -30 "$log"; failures+=("release: the second build failed (see $log)"); failed=$((failed + 1)); second=""; }
+    tests/release/release_test.sh "$release" ${second:+"$second"} >>"$log" 2>&1
     grep -E '^(PASS|FAIL):' build/release.log "$log" | sed 's/^[^:]*://'
     count_checks release build/release.log
     count_checks release "$log"
-    [ -z "$again" ] || rm -rf "$again"
+    rm -rf "$again"
 }
 
 # The Debian package of the release: its file list held against
