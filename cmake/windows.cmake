@@ -4,11 +4,19 @@
 # the web: the forced unwind hangs under Wine after its first frame.
 choose_platform_sources(windows)
 find_package(PkgConfig REQUIRED)
-pkg_check_modules(SDL REQUIRED IMPORTED_TARGET sdl SDL_mixer SDL_ttf)
+pkg_check_modules(SDL REQUIRED sdl SDL_mixer SDL_ttf)
 find_package(Threads REQUIRED)
 add_library(runtime STATIC ${RUNTIME_SOURCES})
 target_compile_definitions(runtime PUBLIC TZ_THROWN_STOP=1)
-target_link_libraries(runtime PUBLIC PkgConfig::SDL Threads::Threads)
+target_include_directories(runtime PUBLIC ${SDL_INCLUDE_DIRS})
+target_compile_options(runtime PUBLIC ${SDL_CFLAGS_OTHER})
+# The linker orders the executable's imported DLLs by the paths of their
+# import libraries: SDL's are found through a folder named relative to the
+# build's, so that where the tree lies cannot change the order.
+get_filename_component(windows_prefix ${TZ_WINDOWS_PREFIX} ABSOLUTE)
+file(RELATIVE_PATH sdl_library_dir ${CMAKE_BINARY_DIR} ${windows_prefix}/lib)
+target_link_options(runtime PUBLIC -L${sdl_library_dir} ${SDL_LDFLAGS_OTHER})
+target_link_libraries(runtime PUBLIC ${SDL_LIBRARIES} Threads::Threads)
 # A release is the same file whoever builds it, wherever and whenever: no
 # build folder in the code (assertions' file names) and no link time in the
 # PE header.
@@ -20,12 +28,11 @@ target_link_options(runtime PUBLIC -Wl,--no-insert-timestamp)
 # keep in place of the game's: a copy without it goes in.
 execute_process(COMMAND ${CMAKE_C_COMPILER} -print-file-name=libwinpthread.a
                 OUTPUT_VARIABLE winpthread OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
-set(winpthread_copy ${CMAKE_BINARY_DIR}/winpthread/libwinpthread.a)
 file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/winpthread)
-file(COPY_FILE ${winpthread} ${winpthread_copy})
-execute_process(COMMAND ${CMAKE_AR} d ${winpthread_copy} version.o COMMAND_ERROR_IS_FATAL ANY)
+file(COPY_FILE ${winpthread} ${CMAKE_BINARY_DIR}/winpthread/libwinpthread.a)
+execute_process(COMMAND ${CMAKE_AR} d ${CMAKE_BINARY_DIR}/winpthread/libwinpthread.a version.o COMMAND_ERROR_IS_FATAL ANY)
 target_link_options(runtime PUBLIC -static-libgcc -static-libstdc++
-                    -Wl,-Bstatic,--whole-archive ${winpthread_copy} -Wl,--no-whole-archive,-Bdynamic)
+                    -Wl,-Bstatic,--whole-archive winpthread/libwinpthread.a -Wl,--no-whole-archive,-Bdynamic)
 
 # The icon, manifest and version information, and what goes beside the
 # executable: SDL's four DLLs and the README with the version in it.

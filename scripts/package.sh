@@ -62,6 +62,9 @@ build_in() {
     local folder=$1 tree=$1/${source_name}-${upstream_version}
     rm -rf "$folder" && mkdir -p "$tree"
     git ls-files -z | tar --null -T - -cf - | tar -xf - -C "$tree" || return 1
+    # The files the package takes as they are (the copyright, the menu entry)
+    # keep their times: one time for all, whenever the tree was checked out.
+    find "$tree" -exec touch -h -d "@$epoch" {} + || return 1
     tar -C "$folder" --exclude="${source_name}-${upstream_version}/debian" --sort=name --mtime="@$epoch" \
         --owner=0 --group=0 --numeric-owner -cJf "$folder/${source_name}_${upstream_version}.orig.tar.xz" \
         "${source_name}-${upstream_version}" || return 1
