@@ -12,7 +12,7 @@ import subprocess
 import sys
 
 from web_test import (OUT, ROOT, Desktop, arguments, browser, canvas_pixels, check, differing_cells, end_started,
-                      frames_match, level_shown, loop_passes, page_answer, serve, settled, started, summary, wait_for,
+                      frames_match, clock_ticked, loop_passes, page_answer, serve, settled, started, summary, wait_for,
                       moving_cells, walk, walk_matches, web_key)
 
 PHONE = {'width': 844, 'height': 390, 'deviceScaleFactor': 3, 'mobile': True}
@@ -94,7 +94,7 @@ def phone(web_root, desktop_path):
         frames_match(f'{frame} (tap {name})', desktop, driver)
     tap(driver, 'A')
     desktop.key('a')
-    level_start = level_shown(driver)
+    level_start = clock_ticked(lambda: canvas_pixels(driver))
     walk(driver, desktop, WALK, press=lambda name: tap(driver, name))
     walk_matches('taps', driver, desktop, level_start, (20, 14))
     desktop.key('f')
@@ -161,7 +161,7 @@ def gamepad(web_root, desktop_path):
     pad(rest, rest, True, passes=0)
     desktop.key('a')
     pad(rest, rest)
-    level_start = level_shown(driver)
+    level_start = clock_ticked(lambda: canvas_pixels(driver))
     # Held against the walls: right one cell, up two; each desktop key once
     # the desktop has read the one before (its BIOS keyboard ring).
     for x, y, keys in ((1, rest, ['Right'] * 2), (rest, -1, ['Up'] * 3)):

@@ -306,7 +306,7 @@ def play(driver, desktop):
     # column 14 (counted from 1): right, back by the digit key, right again,
     # and up into row 21.
     both_keys(driver, desktop, 'a')
-    level_start = level_shown(driver)
+    level_start = clock_ticked(lambda: canvas_pixels(driver))
     walk(driver, desktop, ((Keys.RIGHT, 'Right'), ('4', '4'), (Keys.RIGHT, 'Right'), (Keys.UP, 'Up')))
     walk_matches('typed keys', driver, desktop, level_start, (20, 14))
     # Right held to the wall, Shift touched on the way: Shift neither repeats
@@ -318,14 +318,14 @@ def play(driver, desktop):
                               (ActionChains(driver).key_up(Keys.RIGHT), ('keyup', 'Right'))):
         web_chain.perform()
         desktop.run('xdotool', 'windowfocus', '--sync', desktop.window, *x_keys)
-        time.sleep(1.5)
+        loop_passes(driver, 90)  # held for 90 passes of the loop, which makes the key's repeats
     web, here = canvas_pixels(driver), desktop.pixels()
     check('Right held with Shift touched walks on as on the desktop', len(moving_cells(web, here)) <= 4,
           f'cells {moving_cells(web, here)}')
     driver.execute_script('const c = Module.webAudio.context; c.suspend(); c.resume = () => Promise.resolve();')
     walk(driver, desktop, ((Keys.DOWN, 'Down'), ('6', '6')))
     before, here = canvas_pixels(driver), desktop.pixels()
-    away(driver, lambda: time.sleep(2))  # the tab hidden for a while (an input, not a wait): the game waits and goes on
+    away(driver, lambda: clock_ticked(desktop.pixels, 2))  # the tab hidden a while: the game waits and goes on
     web = wait_for(lambda: canvas_pixels(driver), lambda frame: differing_cells(before, frame))
     audio = driver.execute_script('return Module.webAudio.context.state')
     check('audio clock suspended: level 1 walks as on the desktop; and goes on after the tab was hidden',
@@ -383,16 +383,16 @@ def ring_ends(driver, desktop):
     return web[0], web[2], here[0], here[2]
 
 
-def level_shown(driver, ticks=3):
-    """The canvas once the level's clock (rows 0 to 3 from column 24) has
-    changed ticks times: the level is drawn and playing."""
-    seen = {'frame': canvas_pixels(driver), 'ticks': 0}
+def clock_ticked(read, ticks=3):
+    """The frame read once the level's clock (rows 0 to 3 from column 24)
+    has changed ticks times: the level is drawn and playing."""
+    seen = {'frame': read(), 'ticks': 0}
 
     def ticked(frame):
         if any(row <= 3 and column >= 24 for row, column in differing_cells(seen['frame'], frame)):
             seen.update(frame=frame, ticks=seen['ticks'] + 1)
         return seen['ticks'] >= ticks
-    return wait_for(lambda: canvas_pixels(driver), ticked)
+    return wait_for(read, ticked)
 
 
 def walk_matches(name, driver, desktop, level_start, hero_at):
