@@ -81,8 +81,9 @@ linux_only+=":Keyboard.StartUpSeedsTheLocksFromTheSystem:DialogClicks.*:Keyboard
     >"$tmp/unit.log" 2>&1
 unit_status=$?
 unit_passed=$(sed -nE 's/^\[  PASSED  \] ([0-9]+) tests?\..*/\1/p' "$tmp/unit.log")
-grep -E '^\[  FAILED  \] [A-Za-z]' "$tmp/unit.log" | sed 's/^\[  FAILED  \] /FAIL: unit test /; s/ (.*//' | sort -u
-unit_failed=$(grep -cE '^\[  FAILED  \] [A-Za-z]' "$tmp/unit.log")
+unit_failures=$(grep -E '^\[  FAILED  \] [A-Za-z]' "$tmp/unit.log" | sed 's/^\[  FAILED  \] //; s/ (.*//' | sort -u)
+[ -z "$unit_failures" ] || echo "$unit_failures" | sed 's/^/FAIL: unit test /'
+unit_failed=$(printf '%s' "$unit_failures" | grep -c .)
 # The verdict: the program's status and its own count of failures.
 check "unit tests under Wine (${unit_passed:-0} passed, $unit_failed failed, status $unit_status)" \
     test "$unit_status" -eq 0 -a -n "$unit_passed" -a "$unit_failed" -eq 0
