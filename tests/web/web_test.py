@@ -489,11 +489,13 @@ def check_faults(driver, url):
             (1, 'division by zero, program thread', 'ended', 'status', r'0')):
         begin(driver, url)
         loop_passes(driver, 60)  # the runtime's threads run
+        before = canvas_pixels(driver)
         driver.execute_script(f'setTimeout(() => Module._web_provoke_fault({kind}))')
-        # Enter (for the critical box) until the end shows.
-        read = (lambda: web_key(driver, Keys.ENTER) or driver.execute_script(panel.format(shown, text_id))) if kind == 1 else \
-            (lambda: driver.execute_script(panel.format(shown, text_id)))
-        text = wait_for(read)
+        if kind == 1:  # Enter once the critical box covers the middle of the screen (rows 7-17, columns 10-29)
+            wait_for(lambda: canvas_pixels(driver), lambda frame: sum(7 <= row <= 17 and 10 <= column <= 29
+                                                                      for row, column in differing_cells(before, frame)) >= 200)
+            web_key(driver, Keys.ENTER)
+        text = page_answer(driver, panel.format(shown, text_id))
         check(f'fault: {name}', text and re.fullmatch(expected, text[0]) and text[1] == 'Play again', f'{text}')
 
 
