@@ -164,9 +164,8 @@ def summary():
 
 
 def wait_for(read, done=lambda value: value is not None, limit_s=10):
-    """The first value of read() that done accepts, or the last one read
-    once limit_s has passed: every wait of the test on what the page, the
-    desktop or their counters show goes through here."""
+    """The first value of read() that done accepts, or the last one read by
+    limit_s: every wait on what the page, the desktop or a counter shows."""
     deadline = time.time() + limit_s
     while not done(value := read()) and time.time() < deadline:
         time.sleep(0.1)
@@ -217,8 +216,7 @@ def page_answer(driver, script, limit_s=10):
 
 
 def loop_passes(driver, count, limit_s=10):
-    """Waits for the page's main loop to run count more passes; returns
-    (passes, seconds) as they were then."""
+    """Waits for count more passes of the page's main loop: (passes, seconds)."""
     read = lambda: (driver.execute_script('return Module._web_main_loop_passes()'), time.time())
     first = read()
     last = wait_for(read, lambda now: now[0] >= first[0] + count, limit_s)
@@ -360,38 +358,31 @@ def play(driver, desktop):
 
 
 def walk(driver, desktop, keys, press=None):
-    """Types each key on both builds once both have read the one before;
-    then waits for both frames alike but for the clock and the chaser.
-    press types a key on the page (the keyboard when None)."""
+    """Types each key on both builds (on the page by press, else the
+    keyboard) once both have read the one before, as their BIOS keyboard
+    rings show (write end moved, read end caught up); then waits for both
+    frames alike but for the clock and the chaser."""
+    ends = lambda: [(ring[0], ring[2]) for ring in (driver.execute_script(WEB_RING), desktop.ring())]
     for web_name, x_name in keys:
-        typed = ring_ends(driver, desktop)
+        typed = ends()
         (press or (lambda name: web_key(driver, name)))(web_name)
         desktop.key(x_name)
-        # The BIOS keyboard rings: each one's write end moved and its read end came after it.
-        wait_for(lambda: ring_ends(driver, desktop),
-                 lambda ends: ends[1] != typed[1] and ends[3] != typed[3] and ends[0] == ends[1] and ends[2] == ends[3], 3)
+        wait_for(ends, lambda now: all(r == w != t for (r, w), (_, t) in zip(now, typed)), 3)
     wait_for(lambda: (canvas_pixels(driver), desktop.pixels()), lambda frames: len(moving_cells(*frames)) <= 4)
 
 
 WEB_RING = 'return Array.from(HEAPU8.subarray(Module._web_emulated_memory() + 0x41A).slice(0, 0x24))'
 
 
-def ring_ends(driver, desktop):
-    """The read and write ends of the BIOS keyboard ring on the page and on
-    the desktop (low bytes of the words at 0x41A and 0x41C)."""
-    web, here = driver.execute_script(WEB_RING), desktop.ring()
-    return web[0], web[2], here[0], here[2]
-
-
 def clock_ticked(read, ticks=3):
     """The frame read once the level's clock (rows 0 to 3 from column 24)
     has changed ticks times: the level is drawn and playing."""
-    seen = {'frame': read(), 'ticks': 0}
+    seen = [read()]
 
     def ticked(frame):
-        if any(row <= 3 and column >= 24 for row, column in differing_cells(seen['frame'], frame)):
-            seen.update(frame=frame, ticks=seen['ticks'] + 1)
-        return seen['ticks'] >= ticks
+        if any(row <= 3 and column >= 24 for row, column in differing_cells(seen[-1], frame)):
+            seen.append(frame)
+        return len(seen) > ticks
     return wait_for(read, ticked)
 
 
@@ -478,15 +469,13 @@ def check_keys(driver, desktop):
 def check_faults(driver, url):
     """A fault shows its panel with its own text, "Play again" focused; a
     division by zero the desktop's critical box, which Enter answers, and the
-    end with status 0. A bad allocation reaches the page as the thrown
-    record's address (the runtime's new[] throws)."""
+    end with status 0. A bad allocation shows the address the new[] threw."""
     panel = ("return document.getElementById('{0}').hidden ? null : "
              "[document.getElementById('{1}').textContent, document.activeElement.textContent]")
-    for kind, name, shown, text_id, expected in (
-            (0, 'abort, main thread', 'fault', 'fault-text', r'the runtime aborted'),
-            (2, 'trap, timer-event thread', 'fault', 'fault-text', r'Uncaught RuntimeError: unreachable'),
-            (3, 'memory, main thread', 'fault', 'fault-text', r'Uncaught \d+'),
-            (1, 'division by zero, program thread', 'ended', 'status', r'0')):
+    for kind, name, shown, expected in ((0, 'abort, main thread', 'fault', 'the runtime aborted'),
+                                        (2, 'trap, timer-event thread', 'fault', 'Uncaught RuntimeError: unreachable'),
+                                        (3, 'memory, main thread', 'fault', r'Uncaught \d+'),
+                                        (1, 'division by zero, program thread', 'ended', '0')):
         begin(driver, url)
         loop_passes(driver, 60)  # the runtime's threads run
         before = canvas_pixels(driver)
@@ -495,7 +484,7 @@ def check_faults(driver, url):
             wait_for(lambda: canvas_pixels(driver), lambda frame: sum(7 <= row <= 17 and 10 <= column <= 29
                                                                       for row, column in differing_cells(before, frame)) >= 200)
             web_key(driver, Keys.ENTER)
-        text = page_answer(driver, panel.format(shown, text_id))
+        text = page_answer(driver, panel.format(shown, 'fault-text' if shown == 'fault' else 'status'))
         check(f'fault: {name}', text and re.fullmatch(expected, text[0]) and text[1] == 'Play again', f'{text}')
 
 

@@ -16,17 +16,13 @@ xvfb=-1
 all=no
 [ "${1:-}" = --all ] && all=yes
 
-# Runs the command every 0.1 s until it succeeds or $1 seconds have passed;
-# its last status. Every wait of this pass on what a window, a file or a
-# process shows goes through here.
-wait_until() {  # wait_until SECONDS COMMAND...
+# wait_until SECONDS COMMAND...: the command every 0.1 s until it succeeds
+# (status 0) or SECONDS pass (1). Every wait of this pass on what a window, a
+# file or a process shows goes through here.
+wait_until() {
     local looks=$(($1 * 10))
     shift
-    until "$@"; do
-        looks=$((looks - 1))
-        [ "$looks" -gt 0 ] || return 1
-        sleep 0.1
-    done
+    until "$@"; do looks=$((looks - 1)) && [ "$looks" -gt 0 ] && sleep 0.1 || return 1; done
 }
 
 # The id of the visible window titled exactly $1, once it shows (up to 20 s).
