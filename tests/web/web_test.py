@@ -185,11 +185,8 @@ def settled(read, quiet_s=1.5, limit_s=30):
 
 def frames_match(name, desktop, driver, limit_s=30):
     """Both builds come to the same settled frame within limit_s."""
-    deadline = time.time() + limit_s
-    while True:
-        web, here = settled(lambda: canvas_pixels(driver)), settled(desktop.pixels)
-        if web == here or time.time() > deadline:
-            break
+    web, here = wait_for(lambda: (settled(lambda: canvas_pixels(driver)), settled(desktop.pixels)),
+                         lambda both: both[0] == both[1], limit_s)
     if web != here:
         for side, frame in (('web', web), ('desktop', here)):
             with open(os.path.join(OUT, f'{name}-{side}.rgb'), 'wb') as f:
