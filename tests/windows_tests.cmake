@@ -1,5 +1,5 @@
 # The Windows build's unit tests: every test file of the Linux build but
-# those that need a child process or X (<topic>_linux_test.cpp), in one
+# the Linux-only ones (<topic>_linux_test.cpp), in one
 # program the test command runs under Wine. GoogleTest is built for it from
 # Debian's own source of it.
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
