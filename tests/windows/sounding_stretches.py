@@ -7,6 +7,7 @@ follows each machine's timing, so its length is not compared.
 With --ended, exits 0 once the capture ends in a quarter second of silence
 after its last sounding stretch, and holds as many as EXPECTED if given:
     sounding_stretches.py --ended ACTUAL.raw [EXPECTED.raw]"""
+import os
 import re
 import sys
 
@@ -21,6 +22,8 @@ def stretches(path):
 
 
 if sys.argv[1] == "--ended":
+    if not os.path.exists(sys.argv[2]):  # the driver has not opened it yet
+        sys.exit(1)
     with open(sys.argv[2], "rb") as raw:
         tail = raw.read()[-44100:]  # about a quarter second of 16-bit stereo
     enough = len(stretches(sys.argv[2])) >= (len(stretches(sys.argv[3])) if sys.argv[3:] else 1)
