@@ -66,13 +66,12 @@ wineserver -w
 #   .StartUpSeedsTheLocksFromTheSystem: they set the lock states through SDL's
 #     modifier state and the runtime's own Scroll Lock; on Windows GetKeyState
 #     is the truth for all three.
-#   DialogClicks.*: the dialog drawn inside the window; Windows shows MessageBoxA.
 #   Keyboard.PollingKeepsItsPaceWhetherKeysArriveOrNot: counts reads against
 #     the clock, and a thread held off the processor for over 2 ms (often,
 #     under Wine on a busy machine) starts a new run of quick reads.
 # The tests that run the runtime in a child process (fork) stay Linux-only.
 linux_only="Keyboard.FlagBytesFollowModifiersAndLocks:Keyboard.LockKeysFollowTheSystemOnEveryIteration"
-linux_only+=":Keyboard.StartUpSeedsTheLocksFromTheSystem:DialogClicks.*:Keyboard.PollingKeepsItsPaceWhetherKeysArriveOrNot"
+linux_only+=":Keyboard.StartUpSeedsTheLocksFromTheSystem:Keyboard.PollingKeepsItsPaceWhetherKeysArriveOrNot"
 (cd "$win" && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy wine64 windows_unit_tests.exe --gtest_filter="-$linux_only") \
     >"$tmp/unit.log" 2>&1
 unit_status=$?
