@@ -1,26 +1,31 @@
 # The web build: the runtime and the game compiled to WebAssembly by
 # Emscripten, with Emscripten's own SDL 1.2 (video surface, events,
 # joystick) and the program and timer-event threads as pthreads (Web
-# Workers over SharedArrayBuffer). A <topic>_web.cpp replaces <topic>.cpp.
-# -fexceptions: the program thread's stop is thrown (runtime/core/threads).
+# Workers over SharedArrayBuffer). The page is the whole build: no tests,
+# benchmarks or tools run in it.
+# -fexceptions: the program thread's stop is thrown (runtime/core/threads_web).
+set(TZ_PLATFORM web)
+set(TZ_TESTS OFF)
+set(TZ_BENCH OFF)
+set(TZ_TOOLS OFF)
 set(web_flags -pthread -fexceptions)
 add_compile_options(-include ${CMAKE_SOURCE_DIR}/web/compat/toolchain_gaps.h)
 # WebAssembly traps on an integer division by zero: each division is checked
 # instead, and the check shows the desktop's critical box
 # (runtime/platform/arithmetic_fault_web.cpp).
 add_compile_options(-fsanitize=integer-divide-by-zero -fsanitize-minimal-runtime -fno-sanitize-recover=all)
-add_compile_definitions(TZ_THROWN_STOP=1)
-choose_platform_sources(web)
-add_library(runtime STATIC ${RUNTIME_SOURCES})
-target_compile_options(runtime PUBLIC ${web_flags} -sUSE_SDL=1)
-target_link_options(runtime PUBLIC ${web_flags} -sUSE_SDL=1)
+
+function(platform_runtime target)
+  target_compile_options(${target} PUBLIC ${web_flags} -sUSE_SDL=1)
+  target_link_options(${target} PUBLIC ${web_flags} -sUSE_SDL=1)
+endfunction()
 
 # The page's files next to the executable's .js, .wasm and worker: the page
 # is written here, not generated, as Emscripten's HTML minifier fails on
 # Debian's packaged tools.
 # The runtime starts when the page calls main (after the click that unlocks
 # sound); its exit reaches the page's quit handler.
-function(web_page target)
+function(platform_executable target)
   target_link_options(${target} PRIVATE
     -sALLOW_MEMORY_GROWTH=1
     -sINITIAL_MEMORY=64MB

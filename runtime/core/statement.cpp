@@ -142,7 +142,7 @@ void raise_error(int code) {
     const char* text = nullptr;
     char caption[32];
     if (critical_error_box(code, &text, caption, sizeof caption)) {
-        show_dialog(caption, text, DialogButtons::ok, true);
+        show_dialog(caption, text, DialogButtons::ok);
         end_after_critical_box();
     }
     if (control.pending_error.load() != 0) return;
@@ -174,9 +174,7 @@ void report_error() {
         show_dialog(caption, text, DialogButtons::ok);
         end_after_critical_box();
     }
-    DialogAnswer answer = show_dialog(caption, text, DialogButtons::yes_no, true);
-    if (answer == DialogAnswer::yes) {
-        if (presentation.fullscreen_state.load() != fullscreen_windowed) show_window_again_after_dialog();
+    if (show_dialog(caption, text, DialogButtons::yes_no) == DialogAnswer::yes) {
         control.pending_error = 0;
         return;
     }

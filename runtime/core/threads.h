@@ -29,6 +29,14 @@ void run_program_thread(void (*routine)());
 // (no destructors): the thread must end either way.
 [[noreturn]] void stop_program_thread();
 
+// The parts of the stop that every platform's threads_<platform>.cpp shares:
+// the program thread marks itself stopped and waits for the shutdown; where
+// the stack cannot be unwound by force, the stop is thrown, and
+// run_with_thrown_stop (which runs the routine) catches it.
+void mark_stopped_and_wait_for_shutdown();
+void run_with_thrown_stop(void (*routine)());
+[[noreturn]] void throw_stop();
+
 // How the program thread's end is to go; tests set it.
 struct ProgramThreadEnd {
     bool unwind_fails = false;  // the forced unwind reports an error instead of unwinding

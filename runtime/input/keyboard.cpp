@@ -441,12 +441,7 @@ void seed_keyboard_state() {
     LockStates locks = os_lock_states();
     if (locks.scroll_lock) add_held(key_scroll_lock_state);
     int key_count = 0;
-#ifdef __EMSCRIPTEN__
-    // A page learns of held keys only from their events.
-    const Uint8* pressed = nullptr;
-#else
-    const Uint8* pressed = SDL_GetKeyState(&key_count);
-#endif
+    const uint8_t* pressed = os_pressed_keys(&key_count);
     constexpr uint32_t physical[] = {sym_scroll_lock, sym_left_shift, sym_right_shift, sym_left_ctrl, sym_right_ctrl, sym_left_alt, sym_right_alt};
     for (uint32_t sym : physical) {
         if (pressed == nullptr || sym >= static_cast<uint32_t>(key_count) || !pressed[sym]) continue;

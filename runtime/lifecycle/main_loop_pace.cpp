@@ -7,9 +7,7 @@
 #include "runtime/core/runtime_control.h"
 #include "runtime/platform/system.h"
 
-// Waits for the wall-clock second to change so that TIMER starts on a whole
-// second, then takes both halves of the time base at that moment.
-void establish_time_base() {
+void establish_time_base_on_a_whole_second() {
     time_t start = time(nullptr);
     time_t now = start;
     while (now == start) {
@@ -20,11 +18,4 @@ void establish_time_base() {
     uint32_t ms_of_day = 0;
     if (!local_ms_of_day(static_cast<long long>(now), &ms_of_day)) ms_of_day = 0;
     control.ms_of_day_base = ms_of_day;
-}
-
-bool main_loop_sleeps() { return true; }
-
-// Each pass sleeps its own share of the period.
-void run_main_loop(void (*pass)()) {
-    for (;;) pass();
 }

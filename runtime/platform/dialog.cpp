@@ -99,9 +99,7 @@ bool dialog_handle_event(const SDL_Event& event) {
     }
 }
 
-void show_window_again_after_dialog() {}
-
-DialogAnswer show_dialog(const char* caption, const char* text, DialogButtons buttons, bool) {
+DialogAnswer show_drawn_dialog(const char* caption, const char* text, DialogButtons buttons) {
     std::snprintf(dialog_state.caption, sizeof dialog_state.caption, "%s", caption);
     std::snprintf(dialog_state.text, sizeof dialog_state.text, "%s", text);
     dialog_state.buttons = buttons;

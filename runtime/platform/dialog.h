@@ -1,5 +1,6 @@
-// The message box of the runtime: a modal dialog inside the program's own
-// window, drawn by the presentation over the emulated screen. It blocks only
+// The message box of the runtime. On Linux and the web, a modal dialog inside
+// the program's own window, drawn by the presentation over the emulated
+// screen. It blocks only
 // the thread that asked; the main thread keeps presenting and gives key and
 // mouse events to the dialog instead of the keyboard buffer while it is open.
 //
@@ -43,16 +44,15 @@ struct DialogState {
 
 extern DialogState dialog_state;
 
-// Shows the dialog and waits for its answer. On the program thread the main
-// loop answers it; if shutdown begins meanwhile the program thread stops.
-// Elsewhere (start-up, the main thread) it reads events itself. A
-// system-modal box stays above every window (Windows' MB_SYSTEMMODAL).
-DialogAnswer show_dialog(const char* caption, const char* text, DialogButtons buttons, bool system_modal = false);
+// Shows the message box and waits for its answer: drawn in the program's
+// window on Linux and the web (show_drawn_dialog), MessageBoxA on Windows,
+// where a Yes in full screen also shows the window maximised again.
+DialogAnswer show_dialog(const char* caption, const char* text, DialogButtons buttons);
 
-// After a dialog answered Yes in full screen: the window shown maximised
-// again where the dialog was a window of its own (Windows); nothing where it
-// lives inside the program's window.
-void show_window_again_after_dialog();
+// The dialog drawn in the window. On the program thread the main loop
+// answers it; if shutdown begins meanwhile the program thread stops.
+// Elsewhere (start-up, the main thread) it reads events itself.
+DialogAnswer show_drawn_dialog(const char* caption, const char* text, DialogButtons buttons);
 
 inline bool dialog_is_open() { return dialog_state.phase.load() == 1; }
 

@@ -1,6 +1,7 @@
 // The message boxes on Windows: MessageBoxA itself, a window of its own, so
 // the presentation draws no dialog (its state stays closed) and the main
-// loop's events go to the game as ever.
+// loop's events go to the game as ever. Every box is system-modal: it stays
+// above the game's window, full screen included.
 //
 // On the program thread the box runs on a thread of its own while the
 // program thread waits for its answer: closing the game's window while a
@@ -22,8 +23,6 @@
 #include "runtime/lifecycle/lifecycle.h"
 #include "runtime/platform/system.h"
 #include "runtime/screen/present.h"
-
-DialogState dialog_state;
 
 namespace {
 
@@ -54,30 +53,27 @@ void wait_for_the_window_shown() {
     }
 }
 
-}  // namespace
-
-void set_dialog_click_areas(const DialogClickArea*, int) {}
-
-void answer_dialog(DialogAnswer) {}
-
-bool dialog_handle_event(const SDL_Event&) { return false; }
-
-// ShowWindowAsync: the window belongs to the main thread, which may be
-// waiting for this one.
-void show_window_again_after_dialog() {
+// After a Yes in full screen, the window shown maximised again: the box
+// was a window of its own. ShowWindowAsync: the window belongs to the main
+// thread, which may be waiting for this one.
+DialogAnswer shown_again_after_yes(DialogAnswer answer) {
+    if (answer != DialogAnswer::yes || presentation.fullscreen_state.load() == fullscreen_windowed) return answer;
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
     if (SDL_GetWMInfo(&info) == 1 && info.window != nullptr) ShowWindowAsync(info.window, SW_SHOWMAXIMIZED);
+    return answer;
 }
 
-DialogAnswer show_dialog(const char* caption, const char* text, DialogButtons buttons, bool system_modal) {
+}  // namespace
+
+DialogAnswer show_dialog(const char* caption, const char* text, DialogButtons buttons) {
     auto request = std::make_shared<BoxRequest>();
     request->caption = caption;
     request->text = text;
-    request->flags = (buttons == DialogButtons::yes_no ? MB_YESNO : MB_OK) | (system_modal ? MB_SYSTEMMODAL : 0);
+    request->flags = (buttons == DialogButtons::yes_no ? MB_YESNO : MB_OK) | MB_SYSTEMMODAL;
     dialog_state.serial.fetch_add(1);
     if (!on_program_thread() || control.threads_started.load() == 0)
-        return answer_of(MessageBoxA(nullptr, text, caption, request->flags));
+        return shown_again_after_yes(answer_of(MessageBoxA(nullptr, text, caption, request->flags)));
     wait_for_the_window_shown();
     std::thread([request] {
         int result = MessageBoxA(nullptr, request->text.c_str(), request->caption.c_str(), request->flags);
@@ -87,5 +83,5 @@ DialogAnswer show_dialog(const char* caption, const char* text, DialogButtons bu
         if (control.exit_flag.load() != 0) stop_program_thread();
         sleep_ms(10);
     }
-    return answer_of(request->result.load());
+    return shown_again_after_yes(answer_of(request->result.load()));
 }

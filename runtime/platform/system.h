@@ -45,6 +45,10 @@ struct LockStates {
 LockStates os_lock_states();
 void set_os_scroll_lock(bool on);
 
+// The keys held down as the platform knows them, indexed by SDL 1.2's key
+// symbol, and their count; null where it knows none.
+const uint8_t* os_pressed_keys(int* count);
+
 // Program thread: runs routine with the arithmetic-fault signal routed to a
 // landing place in this call. A fault cannot be resumed (the instruction
 // would fault again), so it leaves the faulting statement for the landing,

@@ -23,8 +23,6 @@ std::string executable_directory() {
 
 bool change_directory(const std::string& dir) { return !dir.empty() && _chdir(dir.c_str()) == 0; }
 
-uint32_t ticks_ms() { return SDL_GetTicks(); }
-
 void sleep_ms(uint32_t ms) { Sleep(ms); }
 
 // The C library's nanosleep (winpthreads) rounds anything under a
@@ -58,6 +56,8 @@ LockStates os_lock_states() {
 
 // Windows keeps the Scroll Lock toggle itself, turned by the key.
 void set_os_scroll_lock(bool) {}
+
+const uint8_t* os_pressed_keys(int* count) { return SDL_GetKeyState(count); }
 
 namespace {
 

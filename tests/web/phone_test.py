@@ -10,10 +10,10 @@ import os
 import shutil
 import subprocess
 import sys
-import time
 
 from web_test import (OUT, ROOT, Desktop, arguments, browser, canvas_pixels, check, differing_cells, end_started,
-                      frames_match, page_answer, serve, settled, started, summary, walk_matches, web_key)
+                      frames_match, clock_ticked, loop_passes, page_answer, serve, settled, started, summary, wait_for,
+                      moving_cells, walk, walk_matches, web_key)
 
 PHONE = {'width': 844, 'height': 390, 'deviceScaleFactor': 3, 'mobile': True}
 # Every tap against the key typed on the desktop, and the frame both then show.
@@ -82,7 +82,7 @@ def phone(web_root, desktop_path):
     driver.execute_cdp_cmd('Emulation.setTouchEmulationEnabled', {'enabled': True, 'maxTouchPoints': 5})
     driver.execute_cdp_cmd('Page.addScriptToEvaluateOnNewDocument', {'source': FIRST_FRAME})
     driver.get(serve(site))
-    time.sleep(0.5)
+    page_answer(driver, 'return Module.loaded ? true : null')
     tap(driver, 'cover')
     desktop = Desktop(desktop_path)
     frames_match('menu, started by a tap', desktop, driver)
@@ -94,17 +94,13 @@ def phone(web_root, desktop_path):
         frames_match(f'{frame} (tap {name})', desktop, driver)
     tap(driver, 'A')
     desktop.key('a')
-    time.sleep(3)
-    level_start = canvas_pixels(driver)
-    for name, key in WALK:
-        tap(driver, name)
-        desktop.key(key)
-        time.sleep(0.4)
-    time.sleep(1)
+    level_start = clock_ticked(lambda: canvas_pixels(driver))
+    walk(driver, desktop, WALK, press=lambda name: tap(driver, name))
     walk_matches('taps', driver, desktop, level_start, (20, 14))
     desktop.key('f')
     driver.execute_cdp_cmd('Emulation.setDeviceMetricsOverride', {**PHONE, 'width': 390, 'height': 844})
-    time.sleep(1)
+    page_answer(driver, "const r = document.getElementById('canvas').getBoundingClientRect();"
+                        "return innerWidth === 390 && r.bottom <= innerHeight && r.right <= innerWidth || null")
     check_layout(driver, 'portrait 390 x 844')
     errors = driver.execute_cdp_cmd('Page.getInstallabilityErrors', {})['installabilityErrors']
     check('installable: no installability errors', errors == [], f'{errors}')
@@ -130,9 +126,7 @@ def phone(web_root, desktop_path):
     times = page_answer(driver, 'return window.firstFrame && [firstFrame, tapped]')
     print(f'web: figure: offline reload, cover tapped at {times[1]:.0f} ms, first frame at {times[0]:.0f} ms'
           if times else 'web: figure: offline, no frame', flush=True)
-    deadline = time.time() + 30
-    while (web := settled(lambda: canvas_pixels(driver))) != menu and time.time() < deadline:
-        pass
+    web = wait_for(lambda: settled(lambda: canvas_pixels(driver)), lambda frame: frame == menu, 30)
     check('offline: a reload with the server gone plays to the menu', web == menu)
     driver.quit()
 
@@ -141,15 +135,15 @@ def gamepad(web_root, desktop_path):
     driver = browser()
     driver.execute_cdp_cmd('Page.addScriptToEvaluateOnNewDocument', {'source': VIRTUAL_PAD})
     driver.get(serve(web_root))
-    time.sleep(0.5)
+    page_answer(driver, 'return Module.loaded ? true : null')
     driver.execute_script('connectPad()')
     desktop = Desktop(desktop_path)
     check('gamepad: a button on the cover starts the game', driver.execute_script('return !!Module.started'))
     frames_match('menu, started by a gamepad button', desktop, driver)
 
-    def pad(x, y, pressed=False, hold_s=0.3):
+    def pad(x, y, pressed=False, passes=18):  # held for passes of the main loop, which reads the pad in each
         driver.execute_script(f'setPad({x}, {y}, {str(pressed).lower()})')
-        time.sleep(hold_s)
+        loop_passes(driver, passes)
     # 0.011 reads 128, what the desktop reads without a joystick.
     rest = 0.011
     pad(rest, rest)
@@ -164,18 +158,20 @@ def gamepad(web_root, desktop_path):
     web, here = settled(lambda: canvas_pixels(driver)), settled(desktop.pixels)
     check('gamepad: button 1 ends the calibration; the joystick stays on', differing_cells(web, here) ==
           {(14, 28), (14, 29)}, f'{sorted(differing_cells(web, here))}')
-    pad(rest, rest, True, hold_s=0)
+    pad(rest, rest, True, passes=0)
     desktop.key('a')
-    pad(rest, rest, hold_s=3)
-    level_start = canvas_pixels(driver)
-    # Held against the walls: right one cell, up two.
+    pad(rest, rest)
+    level_start = clock_ticked(lambda: canvas_pixels(driver))
+    # Held against the walls: right one cell, up two; each desktop key once
+    # the desktop has read the one before (its BIOS keyboard ring).
     for x, y, keys in ((1, rest, ['Right'] * 2), (rest, -1, ['Up'] * 3)):
-        pad(x, y, hold_s=0)
+        pad(x, y, passes=0)
         for key in keys:
+            typed = desktop.ring()
             desktop.key(key)
-            time.sleep(0.2)
-        time.sleep(0.5)
-    pad(rest, rest, hold_s=1)
+            wait_for(desktop.ring, lambda ring: ring[2] != typed[2] and ring[0] == ring[2], 3)
+        wait_for(lambda: (canvas_pixels(driver), desktop.pixels()), lambda frames: len(moving_cells(*frames)) <= 4)
+    pad(rest, rest, passes=60)
     walk_matches('the stick', driver, desktop, level_start, (19, 14))
     driver.quit()
 

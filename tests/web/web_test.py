@@ -9,6 +9,7 @@ only when all passed. Output goes under build/web-test.
 import argparse
 import base64
 import os
+import re
 import shutil
 import signal
 import subprocess
@@ -110,13 +111,8 @@ class Desktop:
         log = open(os.path.join(OUT, 'desktop.log'), 'w')
         self.executable = executable
         self.process = start([executable], env=self.env, stdout=log, stderr=subprocess.STDOUT)
-        self.window = None
-        for _ in range(300):
-            found = self.run('xdotool', 'search', '--name', 'Untitled').split()
-            if found:
-                self.window = found[0]
-                break
-            time.sleep(0.1)
+        found = wait_for(lambda: self.run('xdotool', 'search', '--name', 'Untitled').split(), bool, 30)
+        self.window = found[0] if found else None
 
     def run(self, *command):
         return subprocess.run(command, env=self.env, capture_output=True).stdout.decode('latin-1')
@@ -167,26 +163,30 @@ def summary():
     return 0 if failed == 0 and results else 1
 
 
+def wait_for(read, done=lambda value: value is not None, limit_s=10):
+    """The first value of read() that done accepts, or the last one read by
+    limit_s: every wait on what the page, the desktop or a counter shows."""
+    deadline = time.time() + limit_s
+    while not done(value := read()) and time.time() < deadline:
+        time.sleep(0.1)
+    return value
+
+
 def settled(read, quiet_s=1.5, limit_s=30):
     """The frame once it has not changed for quiet_s."""
-    last, since, deadline = None, time.time(), time.time() + limit_s
-    while time.time() < deadline:
-        frame = read()
-        if frame != last:
-            last, since = frame, time.time()
-        elif time.time() - since >= quiet_s:
-            break
-        time.sleep(0.25)
-    return last
+    last = {'frame': None, 'since': time.time()}
+
+    def quiet(frame):
+        if frame != last['frame']:
+            last.update(frame=frame, since=time.time())
+        return time.time() - last['since'] >= quiet_s
+    return wait_for(read, quiet, limit_s)
 
 
 def frames_match(name, desktop, driver, limit_s=30):
     """Both builds come to the same settled frame within limit_s."""
-    deadline = time.time() + limit_s
-    while True:
-        web, here = settled(lambda: canvas_pixels(driver)), settled(desktop.pixels)
-        if web == here or time.time() > deadline:
-            break
+    web, here = wait_for(lambda: (settled(lambda: canvas_pixels(driver)), settled(desktop.pixels)),
+                         lambda both: both[0] == both[1], limit_s)
     if web != here:
         for side, frame in (('web', web), ('desktop', here)):
             with open(os.path.join(OUT, f'{name}-{side}.rgb'), 'wb') as f:
@@ -209,17 +209,21 @@ def differing_cells(first, second):
 
 def page_answer(driver, script, limit_s=10):
     """The first non-null value the script returns within limit_s."""
-    deadline, answer = time.time() + limit_s, None
-    while answer is None and time.time() < deadline:
-        answer = driver.execute_script(script)
-        time.sleep(0.2)
-    return answer
+    return wait_for(lambda: driver.execute_script(script), limit_s=limit_s)
+
+
+def loop_passes(driver, count, limit_s=10):
+    """Waits for count more passes of the page's main loop: (passes, seconds)."""
+    read = lambda: (driver.execute_script('return Module._web_main_loop_passes()'), time.time())
+    first = read()
+    last = wait_for(read, lambda now: now[0] >= first[0] + count, limit_s)
+    return last[0] - first[0], last[1] - first[1]
 
 
 def chromium_cpu_s():
-    """Processor seconds of headless Chromium: all its threads, and the Web
-    Workers that run the runtime's program and timer-event threads."""
-    total = workers = 0
+    """Processor seconds of each thread of headless Chromium, and whether it
+    is a Web Worker (which run the runtime's program and timer-event threads)."""
+    threads = {}
     for pid in filter(str.isdigit, os.listdir('/proc')):
         try:
             with open(f'/proc/{pid}/cmdline', 'rb') as f:
@@ -229,12 +233,11 @@ def chromium_cpu_s():
                 with open(f'/proc/{pid}/task/{tid}/stat') as f:
                     stat = f.read()
                 fields = stat.rsplit(')', 1)[1].split()
-                ticks = int(fields[11]) + int(fields[12])
-                total += ticks
-                workers += ticks if stat[stat.index('(') + 1:].startswith('DedicatedWorker') else 0
+                threads[pid, tid] = ((int(fields[11]) + int(fields[12])) / os.sysconf('SC_CLK_TCK'),
+                                     stat[stat.index('(') + 1:].startswith('DedicatedWorker'))
         except OSError:
             continue
-    return total / os.sysconf('SC_CLK_TCK'), workers / os.sysconf('SC_CLK_TCK')
+    return threads
 
 
 def check_sound(driver, desktop):
@@ -258,15 +261,17 @@ def check_sound(driver, desktop):
     print(f'web: figure: {len(audible)} sounds, {sum(map(len, audible))} bytes of PCM compared', flush=True)
 
 
-def check_idle_cpu():
+def check_idle_cpu(driver):
     """The runtime's own waiting is checked; the whole browser's share is a
     figure, since headless Chromium spends about 3 % of a core on an empty
     page and 10 % or more on any page with a frame callback."""
-    time.sleep(1)
-    before, at = chromium_cpu_s(), time.time()
-    time.sleep(5)
-    after, elapsed = chromium_cpu_s(), time.time() - at
-    total, workers = ((b - a) / elapsed * 100 for a, b in zip(before, after))
+    loop_passes(driver, 60)
+    before = chromium_cpu_s()
+    elapsed = loop_passes(driver, 300)[1]
+    after = chromium_cpu_s()
+    # The threads that ran meanwhile: a tab's process that ended does not count.
+    spent = [(seconds - before.get(thread, (0,))[0], worker) for thread, (seconds, worker) in after.items()]
+    total, workers = (sum(s for s, worker in spent if worker or not only) / elapsed * 100 for only in (False, True))
     check("menu waiting: the runtime's threads cost at most 3 % of a core", workers <= 3, f'{workers:.1f} %')
     print(f'web: figure: menu waiting, runtime threads {workers:.1f} %, whole browser {total:.1f} % of a core',
           flush=True)
@@ -290,15 +295,14 @@ def play(driver, desktop):
     away(driver, lambda: ActionChains(driver).key_up(Keys.ALT).perform())
     both_keys(driver, desktop, 'd')
     frames_match('menu after Alt held across a tab switch, then D', desktop, driver)
-    check_idle_cpu()
+    check_idle_cpu(driver)
     # Level 1 and a short walk by typed keys: the clock and the chaser keep
     # moving, each build at its own moment, so those cells may differ; the
     # maze, the hero and the panel may not. The hero starts in row 22,
     # column 14 (counted from 1): right, back by the digit key, right again,
     # and up into row 21.
     both_keys(driver, desktop, 'a')
-    time.sleep(3)
-    level_start = canvas_pixels(driver)
+    level_start = clock_ticked(lambda: canvas_pixels(driver))
     walk(driver, desktop, ((Keys.RIGHT, 'Right'), ('4', '4'), (Keys.RIGHT, 'Right'), (Keys.UP, 'Up')))
     walk_matches('typed keys', driver, desktop, level_start, (20, 14))
     # Right held to the wall, Shift touched on the way: Shift neither repeats
@@ -310,17 +314,16 @@ def play(driver, desktop):
                               (ActionChains(driver).key_up(Keys.RIGHT), ('keyup', 'Right'))):
         web_chain.perform()
         desktop.run('xdotool', 'windowfocus', '--sync', desktop.window, *x_keys)
-        time.sleep(1.5)
+        loop_passes(driver, 90)  # held for 90 passes of the loop, which makes the key's repeats
     web, here = canvas_pixels(driver), desktop.pixels()
     check('Right held with Shift touched walks on as on the desktop', len(moving_cells(web, here)) <= 4,
           f'cells {moving_cells(web, here)}')
     driver.execute_script('const c = Module.webAudio.context; c.suspend(); c.resume = () => Promise.resolve();')
     walk(driver, desktop, ((Keys.DOWN, 'Down'), ('6', '6')))
-    time.sleep(2)
     before, here = canvas_pixels(driver), desktop.pixels()
-    away(driver, lambda: time.sleep(2))  # the tab hidden for a while: the game waits and goes on
-    time.sleep(2)
-    web, audio = canvas_pixels(driver), driver.execute_script('return Module.webAudio.context.state')
+    away(driver, lambda: clock_ticked(desktop.pixels, 2))  # the tab hidden a while: the game waits and goes on
+    web = wait_for(lambda: canvas_pixels(driver), lambda frame: differing_cells(before, frame))
+    audio = driver.execute_script('return Module.webAudio.context.state')
     check('audio clock suspended: level 1 walks as on the desktop; and goes on after the tab was hidden',
           audio == 'suspended' and len(moving_cells(before, here)) <= 4 and differing_cells(before, web),
           f'audio {audio}, cells {moving_cells(before, here)}')
@@ -332,11 +335,12 @@ def play(driver, desktop):
     screen = driver.execute_script('return [screen.width, screen.height]')
     full, windowed = screen + [True], [320, 200, False]
     states, alt_enter = [], lambda: ActionChains(driver).key_down(Keys.ALT).send_keys(Keys.RETURN).key_up(Keys.ALT).perform()
-    for step in (lambda: web_key(driver, 's'), alt_enter, alt_enter, lambda: driver.execute_script('document.exitFullscreen()'),
-                 alt_enter):
+    for step, state in zip((lambda: web_key(driver, 's'), alt_enter, alt_enter,
+                            lambda: driver.execute_script('document.exitFullscreen()'), alt_enter),
+                           (full, windowed, full, windowed, full)):
         step()
-        time.sleep(1.5)
-        states.append(driver.execute_script('return [canvas.width, canvas.height, !!document.fullscreenElement]'))
+        states.append(wait_for(lambda: driver.execute_script('return [canvas.width, canvas.height, !!document.fullscreenElement]'),
+                               lambda now: now == state, 5))
     check("S, Alt+Enter and the browser's own way out: full screen, window, full screen, window, full screen",
           states == [full, windowed, full, windowed, full], f'{states}')
     web_key(driver, 'f')
@@ -351,11 +355,33 @@ def play(driver, desktop):
     return menu
 
 
-def walk(driver, desktop, keys):
+def walk(driver, desktop, keys, press=None):
+    """Types each key on both builds (on the page by press, else the
+    keyboard) once both have read the one before, as their BIOS keyboard
+    rings show (write end moved, read end caught up); then waits for both
+    frames alike but for the clock and the chaser."""
+    ends = lambda: [(ring[0], ring[2]) for ring in (driver.execute_script(WEB_RING), desktop.ring())]
     for web_name, x_name in keys:
-        both_keys(driver, desktop, web_name, x_name)
-        time.sleep(0.4)
-    time.sleep(1)
+        typed = ends()
+        (press or (lambda name: web_key(driver, name)))(web_name)
+        desktop.key(x_name)
+        wait_for(ends, lambda now: all(r == w != t for (r, w), (_, t) in zip(now, typed)), 3)
+    wait_for(lambda: (canvas_pixels(driver), desktop.pixels()), lambda frames: len(moving_cells(*frames)) <= 4)
+
+
+WEB_RING = 'return Array.from(HEAPU8.subarray(Module._web_emulated_memory() + 0x41A).slice(0, 0x24))'
+
+
+def clock_ticked(read, ticks=3):
+    """The frame read once the level's clock (rows 0 to 3 from column 24)
+    has changed ticks times: the level is drawn and playing."""
+    seen = [read()]
+
+    def ticked(frame):
+        if any(row <= 3 and column >= 24 for row, column in differing_cells(seen[-1], frame)):
+            seen.append(frame)
+        return len(seen) > ticks
+    return wait_for(read, ticked)
 
 
 def walk_matches(name, driver, desktop, level_start, hero_at):
@@ -381,15 +407,12 @@ def away(driver, meanwhile):
     meanwhile()
     driver.close()
     driver.switch_to.window(game)
-    time.sleep(0.5)
+    page_answer(driver, "return document.visibilityState === 'visible' && document.hasFocus() || null")
 
 
 def shows(driver, frame, limit_s=30):
     """True once the canvas shows the frame, within limit_s."""
-    deadline = time.time() + limit_s
-    while canvas_pixels(driver) != frame and time.time() < deadline:
-        time.sleep(0.25)
-    return canvas_pixels(driver) == frame
+    return wait_for(lambda: canvas_pixels(driver), lambda shown: shown == frame, limit_s) == frame
 
 
 def begin(driver, url):
@@ -427,49 +450,50 @@ def check_keys(driver, desktop):
     the ring as the same words on both builds."""
     def words(ring, tail):  # ring: the bytes from 0x41A (head, tail, 16 slots from 0x1E)
         return [bytes(ring[4 + (tail - 0x1E + 2 * i) % 32:][:2]).hex() for i in range((ring[2] - tail) // 2 % 16)]
-    web_ring = 'return Array.from(HEAPU8.subarray(Module._web_emulated_memory() + 0x41A).slice(0, 0x24))'
     for layout, web_keys, x_keys in KEY_ROWS:
         desktop.run('setxkbmap', '-display', desktop.display, layout)
-        tails = driver.execute_script(web_ring)[2], desktop.ring()[2]
+        tails = driver.execute_script(WEB_RING)[2], desktop.ring()[2]
         tokens, bits = [token.split('=') for token in web_keys.split()], 0
         for kind, code, key in [('rawKeyDown', *t) for t in tokens] + [('keyUp', *t) for t in tokens[::-1]]:
             bits = (bits | {'Alt': 1, 'Control': 2}.get(key, 0)) & ~({'Alt': 1, 'Control': 2}.get(key, 0) * (kind == 'keyUp'))
             driver.execute_cdp_cmd('Input.dispatchKeyEvent', {'type': kind, 'code': code, 'key': key, 'modifiers': bits})
         desktop.run('xdotool', 'windowfocus', '--sync', desktop.window, 'key', '--delay', '40', *x_keys.split())
-        time.sleep(0.5)
-        web, here = words(driver.execute_script(web_ring), tails[0]), words(desktop.ring(), tails[1])
+        web, here = wait_for(lambda: (words(driver.execute_script(WEB_RING), tails[0]), words(desktop.ring(), tails[1])),
+                             lambda both: both[0] and both[0] == both[1], 3)
         check(f'keys on {layout}: {web_keys}', web and web == here, f'web {web}, desktop {here}')
     desktop.run('setxkbmap', '-display', desktop.display, 'us')
 
 
 def check_faults(driver, url):
-    """A fault shows its panel with its text, "Play again" focused; a division
-    by zero the desktop's critical box, which Enter answers, and the end."""
+    """A fault shows its panel with its own text, "Play again" focused; a
+    division by zero the desktop's critical box, which Enter answers, and the
+    end with status 0. A bad allocation shows the address the new[] threw."""
     panel = ("return document.getElementById('{0}').hidden ? null : "
              "[document.getElementById('{1}').textContent, document.activeElement.textContent]")
-    for kind, name, shown in ((0, 'abort, main thread', 'fault'), (2, 'trap, timer-event thread', 'fault'),
-                              (3, 'memory, main thread', 'fault'), (1, 'division by zero, program thread', 'ended')):
+    for kind, name, shown, expected in ((0, 'abort, main thread', 'fault', 'the runtime aborted'),
+                                        (2, 'trap, timer-event thread', 'fault', 'Uncaught RuntimeError: unreachable'),
+                                        (3, 'memory, main thread', 'fault', r'Uncaught \d+'),
+                                        (1, 'division by zero, program thread', 'ended', '0')):
         begin(driver, url)
-        time.sleep(2)
+        loop_passes(driver, 60)  # the runtime's threads run
+        before = canvas_pixels(driver)
         driver.execute_script(f'setTimeout(() => Module._web_provoke_fault({kind}))')
-        if kind == 1:
-            time.sleep(1)
+        if kind == 1:  # Enter once the critical box covers the middle of the screen (rows 7-17, columns 10-29)
+            wait_for(lambda: canvas_pixels(driver), lambda frame: sum(7 <= row <= 17 and 10 <= column <= 29
+                                                                      for row, column in differing_cells(before, frame)) >= 200)
             web_key(driver, Keys.ENTER)
         text = page_answer(driver, panel.format(shown, 'fault-text' if shown == 'fault' else 'status'))
-        check(f'fault: {name}', text and text[0] and text[0] == ('0' if kind == 1 else text[0]) and text[1] == 'Play again',
-              f'{text}')
+        check(f'fault: {name}', text and re.fullmatch(expected, text[0]) and text[1] == 'Play again', f'{text}')
 
 
 def check_refresh_rates(driver, url):
     """The main loop keeps its 16 ms pace (the desktop's 55 to 65 passes a
     second) on displays of 30 to 144 Hz."""
-    passes = 'return Module._web_main_loop_passes()'
     for hz in (30, 60, 120, 144):
         begin(driver, url + f'?hz={hz}')
-        time.sleep(2)
-        first, at = driver.execute_script(passes), time.time()
-        time.sleep(3)
-        rate = (driver.execute_script(passes) - first) / (time.time() - at)
+        loop_passes(driver, 120)
+        count, seconds = loop_passes(driver, 180)
+        rate = count / seconds
         check(f'{hz} Hz display: the main loop passes 55 to 65 times a second', 55 <= rate <= 65, f'{rate:.1f}')
 
 
@@ -502,7 +526,7 @@ def main():
     try:
         driver = browser()
         driver.get(serve(args.web))
-        time.sleep(0.5)
+        page_answer(driver, 'return Module.loaded ? true : null')
         driver.execute_script('Module.webAudio.onStart = recordSound;')
         driver.find_element('id', 'cover').click()
         desktop = Desktop(args.desktop)

@@ -26,14 +26,21 @@ while [ $# -gt 0 ]; do
     esac
 done
 
+# wait_until SECONDS COMMAND...: the command every 0.1 s until it succeeds
+# (status 0) or SECONDS pass (1). Every wait of this pass on what a window, a
+# file or a process shows goes through here.
+wait_until() {
+    local looks=$(($1 * 10))
+    shift
+    until "$@"; do looks=$((looks - 1)) && [ "$looks" -gt 0 ] && sleep 0.1 || return 1; done
+}
+
 # The id of the visible window titled exactly $1, once it shows (up to 20 s).
+visible_window() { window=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1); [ -n "$window" ]; }
+focused() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ]; }
 find_window() {
     local window=""
-    for _ in $(seq 200); do
-        window=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1)
-        [ -n "$window" ] && break
-        sleep 0.1
-    done
+    wait_until 20 visible_window "$1"
     echo "$window"
 }
 
@@ -57,7 +64,7 @@ exec 3>"$tmp/display"
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 exec 3>&-
-for _ in $(seq 50); do [ -s "$tmp/display" ] && break; sleep 0.1; done
+wait_until 5 test -s "$tmp/display"
 export DISPLAY=:$(head -1 "$tmp/display")
 wine64 wineboot -i >/dev/null 2>&1
 wine64 reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
@@ -69,19 +76,22 @@ wineserver -w
 #   .StartUpSeedsTheLocksFromTheSystem: they set the lock states through SDL's
 #     modifier state and the runtime's own Scroll Lock; on Windows GetKeyState
 #     is the truth for all three.
-#   DialogClicks.*: the dialog drawn inside the window; Windows shows MessageBoxA.
 #   Keyboard.PollingKeepsItsPaceWhetherKeysArriveOrNot: counts reads against
 #     the clock, and a thread held off the processor for over 2 ms (often,
 #     under Wine on a busy machine) starts a new run of quick reads.
 # The tests that run the runtime in a child process (fork) stay Linux-only.
 linux_only="Keyboard.FlagBytesFollowModifiersAndLocks:Keyboard.LockKeysFollowTheSystemOnEveryIteration"
-linux_only+=":Keyboard.StartUpSeedsTheLocksFromTheSystem:DialogClicks.*:Keyboard.PollingKeepsItsPaceWhetherKeysArriveOrNot"
+linux_only+=":Keyboard.StartUpSeedsTheLocksFromTheSystem:Keyboard.PollingKeepsItsPaceWhetherKeysArriveOrNot"
 (cd "$win" && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy wine64 windows_unit_tests.exe --gtest_filter="-$linux_only") \
     >"$tmp/unit.log" 2>&1
+unit_status=$?
 unit_passed=$(sed -nE 's/^\[  PASSED  \] ([0-9]+) tests?\..*/\1/p' "$tmp/unit.log")
-grep -E '^\[  FAILED  \] [A-Za-z]' "$tmp/unit.log" | sed 's/^\[  FAILED  \] /FAIL: unit test /; s/ (.*//' | sort -u
-echo "PASS: unit tests under Wine (${unit_passed:-0} passed)"
-[ -n "$unit_passed" ] || echo "FAIL: unit tests did not run"
+unit_failures=$(grep -E '^\[  FAILED  \] [A-Za-z]' "$tmp/unit.log" | sed 's/^\[  FAILED  \] //; s/ (.*//' | sort -u)
+[ -z "$unit_failures" ] || echo "$unit_failures" | sed 's/^/FAIL: unit test /'
+unit_failed=$(printf '%s' "$unit_failures" | grep -c .)
+# The verdict: the program's status and its own count of failures.
+check "unit tests under Wine (${unit_passed:-0} passed, $unit_failed failed, status $unit_status)" \
+    test "$unit_status" -eq 0 -a -n "$unit_passed" -a "$unit_failed" -eq 0
 
 # Wine's desktop process lives on the display of the program that started
 # it and outlives the program for a moment: programs on another display
@@ -136,20 +146,27 @@ check "--version, --help and a bad option's status 2" options_answered
 
 # --- The splash tunes and the jingle, through SDL's disk audio driver, the
 # same bytes as the Linux build's: each sounding stretch alike and in order.
-# F is typed once the menu has played its jingle.
-disk_audio() {  # disk_audio FILE COMMAND...
-    local file=$1
-    shift
+# F is typed once the jingle has sounded to its end: on Linux once the menu
+# (drawn after the jingle) shows, on Windows once as many stretches as on
+# Linux have sounded.
+linux_menu_shown() {
+    import -window "$window" -depth 8 ppm:- 2>/dev/null | "$linux/tests/screen_text" | grep -q 'A- Play' &&
+        python3 tests/windows/sounding_stretches.py --ended "$tmp/linux.raw"
+}
+windows_sounds_ended() { python3 tests/windows/sounding_stretches.py --ended "$tmp/windows.raw" "$tmp/linux.raw"; }
+disk_audio() {  # disk_audio FILE JINGLE-ENDED COMMAND...
+    local file=$1 ended=$2
+    shift 2
     SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$file SDL_DISKAUDIODELAY=46 "$@" &
     local game=$! window
     window=$(find_window Untitled)
-    sleep 16
+    wait_until 30 "$ended"
     [ -n "$window" ] && xdotool windowfocus --sync "$window" && xdotool key f
     wait "$game"
 }
 same_sounds() {
-    disk_audio "$tmp/linux.raw" env SDL_VIDEODRIVER=x11 "$linux/tommy-zappo" &&
-        disk_audio "$tmp/windows.raw" env SDL_VIDEODRIVER=windib wine64 "$win/tommy-zappo.exe" &&
+    disk_audio "$tmp/linux.raw" linux_menu_shown env SDL_VIDEODRIVER=x11 "$linux/tommy-zappo" &&
+        disk_audio "$tmp/windows.raw" windows_sounds_ended env SDL_VIDEODRIVER=windib wine64 "$win/tommy-zappo.exe" &&
         python3 tests/windows/sounding_stretches.py "$tmp/linux.raw" "$tmp/windows.raw"
 }
 check "splash tunes and jingle byte-identical to Linux" same_sounds
@@ -161,7 +178,7 @@ box_answer() {  # box_answer FAULT CAPTION KEY EXPECTED_STATUS
     wine64 "$win/faults_program.exe" "$1" &
     local program=$! box
     box=$(find_window "$2")
-    [ -n "$box" ] && xdotool windowfocus --sync "$box" && sleep 0.3 && xdotool key "$3"
+    [ -n "$box" ] && xdotool windowfocus --sync "$box" && wait_until 3 focused "$box" && xdotool key "$3"
     wait "$program"
     status=$?
     [ -n "$box" ] && [ "$status" -eq "$4" ]
@@ -180,6 +197,7 @@ check "zip file list" zip_list
 
 # --- The installer: silent, for this user only; the game played from the
 # Start-menu entry's command; the uninstaller leaves nothing.
+gone() { ! ls -d "$@" >/dev/null 2>&1; }
 install_play_uninstall() {
     local home="$WINEPREFIX/drive_c/users/$(id -un)"
     local dir="$home/AppData/Local/Programs/TOMMY-ZAPPO"
@@ -200,7 +218,7 @@ install_play_uninstall() {
     SDL_VIDEODRIVER=windib SDL_AUDIODRIVER=dummy wine64 start /wait /unix "$entry" &
     local game=$! window
     window=$(find_window Untitled)
-    [ -n "$window" ] && xdotool windowfocus --sync "$window" && sleep 1 && xdotool key f
+    [ -n "$window" ] && xdotool windowfocus --sync "$window" && wait_until 3 focused "$window" && xdotool key f
     wait "$game" || { echo "installer: the game ended with $?"; return 1; }
     [ -n "$window" ] || { echo "installer: no window"; return 1; }
     wine64 "$dir/uninstall.exe" /S || { echo "installer: the uninstaller failed"; return 1; }
@@ -208,8 +226,7 @@ install_play_uninstall() {
     # alone) Wine keeps it, empty, for a reason not yet found.
     local left=("$dir" "$entry")
     [ "$all" = yes ] || left=("$dir"/* "$dir"/licenses "$entry")
-    for _ in $(seq 300); do ls -d "${left[@]}" >/dev/null 2>&1 || break; sleep 0.1; done
-    ! ls -d "${left[@]}" >/dev/null 2>&1 || { echo "installer: left behind: $(find "$dir" "$entry" 2>/dev/null)"; return 1; }
+    wait_until 30 gone "${left[@]}" || { echo "installer: left behind: $(find "$dir" "$entry" 2>/dev/null)"; return 1; }
 }
 # Without the lasting desktop process of the checks above: it keeps the
 # folder the uninstaller would remove last (left empty).

@@ -1,0 +1,10 @@
+// The program thread's stop on the web: WebAssembly has neither the forced
+// unwind nor a jump that runs the skipped frames' cleanups, so it is thrown.
+#include "runtime/core/threads.h"
+
+void run_program_thread(void (*routine)()) { run_with_thrown_stop(routine); }
+
+void stop_program_thread() {
+    mark_stopped_and_wait_for_shutdown();
+    throw_stop();
+}
