@@ -224,7 +224,7 @@ BENCHMARKS = [
               "web build (headless Chromium): click on the page's cover to the game's first frame",
               [counter("first_frame_ms", ms, at_most=1500)], "≤ 1.5 s"),
     Benchmark("WebPresentChangedFrame",
-              "web build: the frame callback that presents a changed menu frame (the 12 slowest of about 450)",
+              "web build: the main loop's timer callback that presents a changed menu frame (the 12 slowest of about 450)",
               [counter("median_ms", lambda v: f"median {ms(v)}", at_most=2), counter("max_ms", lambda v: f"max {ms(v)}")],
               "≤ 2 ms"),
     Benchmark("WebKeyToChangedPixels", "web build: key press to changed canvas pixels in the menu",
