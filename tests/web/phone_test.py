@@ -26,10 +26,15 @@ WALK = [('Right', 'Right'), ('4', '4'), ('Right', 'Right'), ('Up', 'Up')]
 VIRTUAL_PAD = '''
     const pad = { id: 'Virtual pad (STANDARD GAMEPAD)', index: 0, connected: true, mapping: 'standard', timestamp: 1,
                   axes: [0, 0, 0, 0], buttons: Array.from({ length: 17 }, () => ({ pressed: false, touched: false, value: 0 })) };
-    Object.defineProperty(navigator, 'getGamepads', { value: () => [pad, null, null, null] });
+    Object.defineProperty(navigator, 'getGamepads', { value: () => [pad, null, null, null], writable: true });
     window.setPad = (x, y, pressed) => {
         pad.axes[0] = x; pad.axes[1] = y; pad.timestamp++;
         Object.assign(pad.buttons[0], { pressed, touched: pressed, value: pressed ? 1 : 0 });
+    };
+    // The d-pad: buttons 12 up, 13 down, 14 left, 15 right; those named held, the others not.
+    window.setDpad = (held) => {
+        pad.timestamp++;
+        for (const i of [12, 13, 14, 15]) Object.assign(pad.buttons[i], { pressed: held.includes(i), value: held.includes(i) ? 1 : 0 });
     };
     window.connectPad = () => dispatchEvent(Object.assign(new Event('gamepadconnected'), { gamepad: pad }));'''
 CACHES = 'navigator.serviceWorker.ready.then(() => caches.keys()).then(arguments[0])'
@@ -71,6 +76,21 @@ def check_layout(driver, orientation):
           f'missing {names - set(boxes)}, over the picture {overlap}, small {small}, scale {scale}')
 
 
+def check_fullscreen(driver, orientation, scale):
+    """S enters the browser's full screen with the touch controls kept and
+    the picture at scale device pixels a game pixel; S again leaves it."""
+    states = []
+    for _ in range(2):
+        tap(driver, 'S')
+        time.sleep(1.5)
+        states.append(driver.execute_script('''const r = document.getElementById('canvas').getBoundingClientRect();
+            return [!!document.fullscreenElement, Math.round(r.width * devicePixelRatio / 320 * 1000) / 1000];'''))
+        if not states[1:]:
+            check_layout(driver, f'{orientation} in full screen')
+    check(f'full screen on a phone, {orientation}: S in and out, {scale} device pixels a game pixel',
+          states == [[True, scale], [False, scale]], f'{states}')
+
+
 def phone(web_root, desktop_path):
     """Taps against the desktop's keys, the layout both ways, installability,
     a rebuild with one changed file, then offline."""
@@ -92,6 +112,7 @@ def phone(web_root, desktop_path):
         tap(driver, name)
         desktop.key(key)
         frames_match(f'{frame} (tap {name})', desktop, driver)
+    check_fullscreen(driver, 'landscape', 4)
     tap(driver, 'A')
     desktop.key('a')
     time.sleep(3)
@@ -106,6 +127,7 @@ def phone(web_root, desktop_path):
     driver.execute_cdp_cmd('Emulation.setDeviceMetricsOverride', {**PHONE, 'width': 390, 'height': 844})
     time.sleep(1)
     check_layout(driver, 'portrait 390 x 844')
+    check_fullscreen(driver, 'portrait', 3)
     errors = driver.execute_cdp_cmd('Page.getInstallabilityErrors', {})['installabilityErrors']
     check('installable: no installability errors', errors == [], f'{errors}')
     old = driver.execute_async_script(CACHES)
@@ -158,6 +180,16 @@ def gamepad(web_root, desktop_path):
     frames_match('gamepad: calibration', desktop, driver)
     for x, y in ((-1, -1), (1, 1), (rest, rest)):
         pad(x, y)
+    # The d-pad held reads as the stick at its extremes: the same values shown.
+    same = []
+    for held, x, y in (([14, 12], -1, -1), ([15, 13], 1, 1), ([15], 1, rest), ([12], rest, -1)):
+        driver.execute_script(f'setDpad({held})')
+        by_dpad = settled(lambda: canvas_pixels(driver), quiet_s=0.6)
+        driver.execute_script('setDpad([])')
+        pad(x, y)
+        same.append(by_dpad == settled(lambda: canvas_pixels(driver), quiet_s=0.6))
+        pad(rest, rest)
+    check('gamepad: the d-pad reads as the stick at its extremes (calibration)', all(same), f'{same}')
     pad(rest, rest, True)
     pad(rest, rest)
     desktop.key('5')
@@ -177,6 +209,15 @@ def gamepad(web_root, desktop_path):
         time.sleep(0.5)
     pad(rest, rest, hold_s=1)
     walk_matches('the stick', driver, desktop, level_start, (19, 14))
+    # The d-pad's down held against the wall: back down two cells.
+    driver.execute_script('setDpad([13])')
+    for key in ['Down'] * 3:
+        desktop.key(key)
+        time.sleep(0.2)
+    time.sleep(0.5)
+    driver.execute_script('setDpad([])')
+    time.sleep(1)
+    walk_matches('the d-pad', driver, desktop, level_start, (21, 14))
     driver.quit()
 
 
