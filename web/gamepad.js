@@ -9,6 +9,28 @@
 
 const cover = document.getElementById('cover');
 
+// A standard gamepad's d-pad (buttons 12 up, 13 down, 14 left, 15 right) is
+// how most players steer a maze: held, it puts the first stick at its
+// extreme in that direction, so calibration, STICK and the hero's moves take
+// it as the stick. The port's SDL reads every gamepad through this function.
+const dpad = [[0, 14, 15], [1, 12, 13]];  // [axis, button towards -1, button towards +1]
+
+function withDpad(pad) {
+  if (!pad || pad.mapping !== 'standard' || pad.buttons.length < 16 || pad.axes.length < 2) return pad;
+  const axes = Array.from(pad.axes);
+  for (const [axis, less, more] of dpad) {
+    const toward = (pad.buttons[more].pressed ? 1 : 0) - (pad.buttons[less].pressed ? 1 : 0);
+    if (toward !== 0) axes[axis] = toward;
+  }
+  const { id, index, connected, mapping, timestamp, buttons } = pad;
+  return { id, index, connected, mapping, timestamp, buttons, axes };
+}
+
+if (navigator.getGamepads) {
+  const padsOfBrowser = navigator.getGamepads.bind(navigator);
+  navigator.getGamepads = () => Array.from(padsOfBrowser(), withDpad);
+}
+
 // The cover's own start, as a click on it; the page keeps waiting while it
 // checks what the browser can do (the cover is hidden then).
 function startByGamepad() {
@@ -20,15 +42,27 @@ function startByGamepad() {
   return true;
 }
 
-addEventListener('gamepadconnected', startByGamepad);
-
 // A gamepad the page knew before the cover showed (revealed earlier, or
-// before a reload) sends no new event: its buttons are looked at instead.
+// before a reload) sends no new event: its buttons are looked at, once a
+// frame, but only while a gamepad is connected, so that a page without one
+// asks the browser for no frames at all.
+let watching = false;
+
+const padsConnected = () => (navigator.getGamepads ? navigator.getGamepads() : []).some((pad) => pad && pad.connected);
+
 function watch() {
-  if (window.Module.wanted || !document.getElementById('missing').hidden) return;
-  const pads = navigator.getGamepads ? Array.from(navigator.getGamepads()) : [];
-  if (pads.some((pad) => pad && pad.buttons.some((button) => button.pressed)) && startByGamepad()) return;
+  watching = false;
+  if (window.Module.wanted || !document.getElementById('missing').hidden || !padsConnected()) return;
+  if (navigator.getGamepads().some((pad) => pad && pad.buttons.some((button) => button.pressed)) && startByGamepad()) return;
+  watching = true;
   requestAnimationFrame(watch);
 }
-requestAnimationFrame(watch);
+
+function connected() {
+  if (startByGamepad() || watching) return;
+  watch();
+}
+
+addEventListener('gamepadconnected', connected);
+if (padsConnected()) connected();
 })();

@@ -44,7 +44,7 @@ async function isolateThroughServiceWorker() {
 
 // --scale auto in a browser: the largest whole repetition of the emulated
 // screen that fits the stage (the window less any touch controls, or the
-// screen, in full screen), counted in device pixels, so that every game
+// screen, in the stage's full screen), counted in device pixels, so that every game
 // pixel is a whole number of device pixels at any zoom; placed on a whole
 // device pixel; never smoothed. A picture larger than the room (the
 // screen-sized canvas while the browser leaves full screen) is shrunk to fit
@@ -52,7 +52,7 @@ async function isolateThroughServiceWorker() {
 function fitCanvas() {
   const ratio = window.devicePixelRatio || 1;
   const stage = document.getElementById('stage');
-  const room = document.fullscreenElement ? [screen.width, screen.height] : [stage.clientWidth, stage.clientHeight];
+  const room = document.fullscreenElement === stage ? [screen.width, screen.height] : [stage.clientWidth, stage.clientHeight];
   const fit = Math.min(room[0] * ratio / canvas.width, room[1] * ratio / canvas.height);
   const repeat = fit >= 1 ? Math.floor(fit) : fit;
   const size = [Math.floor(canvas.width * repeat), Math.floor(canvas.height * repeat)];
@@ -72,17 +72,21 @@ function fitCanvas() {
 // which resizes the canvas (and the port's SDL then clears the canvas's
 // style, so the observer sees that too). Leaving the browser's full screen
 // by its own means (Esc, F11, its control) is told to the runtime, which
-// returns to its window as after Alt+Enter.
+// returns to its window as after Alt+Enter. Where the screen has no room for
+// the doubled picture (a phone) the runtime keeps its window's picture, and
+// the whole page goes full screen, touch controls and all: the stage shows
+// the picture at the largest whole scale it now has room for.
 let runtimeFullscreen = false;
 
 function followFullscreen() {
-  const wanted = Module._web_fullscreen_state() !== 0;
+  const state = Module._web_fullscreen_state();
+  const wanted = state !== 0;
   if (wanted === runtimeFullscreen) return;
   runtimeFullscreen = wanted;
-  const stage = document.getElementById('stage');
+  const shown = state === 2 ? document.documentElement : document.getElementById('stage');
   // A refusal (no gesture, a frame that forbids it) is a way out as well.
   const refused = () => running() && Module._web_fullscreen_left();
-  if (wanted && !document.fullscreenElement) (stage.requestFullscreen ? stage.requestFullscreen() : Promise.reject()).catch(refused);
+  if (wanted && !document.fullscreenElement) (shown.requestFullscreen ? shown.requestFullscreen() : Promise.reject()).catch(refused);
   if (!wanted && document.fullscreenElement) document.exitFullscreen().catch(() => {});
 }
 
@@ -205,11 +209,29 @@ function composedWithAlt(event) {
 
 // Browsers start an audio context suspended without a user gesture, and
 // suspend it when the system takes the sound (a call, another app): each
-// gesture and each return of the tab asks for it again. Meanwhile sounds
-// count as played by the page's clock (runtime/sound/mixer_web.cpp).
+// gesture and each return of the tab asks for it again, and so does each
+// sound (runtime/sound/mixer_web.cpp). Meanwhile sounds count as played by
+// the page's clock.
 function resumeAudio() {
   const context = Module.webAudio.context;
   if (context && context.state !== 'running' && context.state !== 'closed') context.resume().catch(() => {});
+  restAudioWhenSilent();
+}
+
+// A running audio context keeps the browser's audio threads busy in silence
+// too (several percent of a core): it rests, suspended, once a second has
+// passed with no sound playing, and the next sound wakes it.
+const audioRest = { timer: 0, after_ms: 1000 };
+
+function restAudioWhenSilent() {
+  clearTimeout(audioRest.timer);
+  const ends = Object.values(Module.webAudio.channels).map((playing) => (playing ? playing.pageEnd : 0));
+  const quiet_ms = Math.max(0, ...ends) + audioRest.after_ms - performance.now();
+  audioRest.timer = setTimeout(() => {
+    const context = Module.webAudio.context;
+    if (quiet_ms > 0) restAudioWhenSilent();
+    else if (context && context.state === 'running') context.suspend().catch(() => {});
+  }, Math.max(quiet_ms, 0));
 }
 
 // A hidden tab holds the game as the Pause key does; shown again, it goes on.
@@ -259,13 +281,13 @@ function failed(what) {
 
 const Module = {
   canvas,
-  webAudio: { context: null, channels: [] },
+  webAudio: { context: null, channels: [], wake: () => resumeAudio() },
   // The runtime loads while the cover waits; the game starts at the click.
   onRuntimeInitialized() {
     Module.loaded = true;
     if (Module.wanted) play();
   },
-  // The runtime's exit: the browser's frame callback would go on calling
+  // The runtime's exit: the page's timer would go on calling
   // the main loop, which keeps the runtime alive, so it is stopped here. An
   // exception other than the exit's own is a fault on the main thread.
   quit(status, toThrow) {

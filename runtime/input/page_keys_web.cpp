@@ -2,7 +2,7 @@
 // no typed character, so the page catches every key event before the port
 // sees it and translates it to SDL 1.2's symbol and character as the
 // desktop's SDL reports them. The page's handler runs on the main thread
-// between frame callbacks, so the key goes where the main loop's drain would
+// between main-loop callbacks, so the key goes where the main loop's drain would
 // take it (an open dialog, else the keyboard) at once, without waiting up to
 // two frames for the next drain. The browser's own repeats never come here
 // (the page drops them): a held key repeats as on the desktop, by the

@@ -1,6 +1,7 @@
 #include "runtime/lifecycle/main_loop_pace.h"
 
 #include <emscripten.h>
+#include <emscripten/eventloop.h>
 #include <time.h>
 
 #include "runtime/core/runtime_control.h"
@@ -8,12 +9,17 @@
 
 namespace {
 
-// The browser calls back once per displayed frame, 33 ms apart at 30 Hz,
-// 7 ms at 144 Hz: each callback runs as many passes as 16 ms periods have
-// come due, so the loop keeps the desktop's pace (the key repeat's rhythm,
-// the sound queue's steps, the gap after a PLAY) on every display. A long
-// gap (a hidden tab) is not made up.
-constexpr double loop_period_ms = 16;
+// The loop is paced by the clock, not by the display: a timer on the page's
+// main thread calls back every 16 ms, so the browser runs no frame machinery
+// (and renders nothing) while the picture stays still; the canvas changes,
+// and a frame is drawn, only when a presentation finds a changed picture.
+// A timer comes late now and then (by a millisecond, or more on a busy
+// machine): each callback runs as many passes as 16 ms periods have come
+// due, so the loop keeps the desktop's pace (the key repeat's rhythm, the
+// sound queue's steps, the gap after a PLAY, the BIOS ticks) whatever the
+// display's refresh rate. A long gap (a hidden tab, whose timers the browser
+// slows to one a second) is not made up.
+constexpr int loop_period_ms = 16;
 double next_pass_ms = 0;
 void (*loop_pass)() = nullptr;
 
@@ -41,9 +47,10 @@ void establish_time_base() {
 
 bool main_loop_sleeps() { return false; }
 
-// Never returns: the browser's frame callback takes over the thread.
+// Never returns: the page's timer takes over the thread.
 void run_main_loop(void (*pass)()) {
     loop_pass = pass;
-    emscripten_set_main_loop(paced_main_loop_pass, 0, 1);
-    for (;;) pass();
+    emscripten_set_main_loop(paced_main_loop_pass, 0, 0);
+    emscripten_set_main_loop_timing(EM_TIMING_SETTIMEOUT, loop_period_ms);
+    emscripten_unwind_to_js_event_loop();
 }

@@ -11,6 +11,7 @@
 #include "runtime/platform/system.h"
 #include "runtime/screen/dialog_view.h"
 #include "runtime/screen/fonts.h"
+#include "runtime/screen/fullscreen.h"
 #include "runtime/screen/palettes.h"
 #include "runtime/screen/screen_image.h"
 #include "runtime/screen/window_scale.h"
@@ -205,6 +206,12 @@ bool draw_image(const ImageView& view, const FrameTarget& target, bool full) {
     return draw_indexed(view, target, full);
 }
 
+// The state whose layout the window shows: a full screen that keeps the
+// window's layout shows the window's.
+int32_t shown_layout_state() {
+    return presentation.fullscreen_keeps_layout ? fullscreen_windowed : presentation.fullscreen_state.load();
+}
+
 // A dialog can come before start-up has loaded the glyph sets.
 const uint8_t* dialog_glyphs() {
     const uint8_t* a = font8x16 + 'A' * 128;
@@ -216,7 +223,7 @@ const uint8_t* dialog_glyphs() {
 // is scaled (full screen: one pixel a unit); its buttons become clickable
 // where they were drawn.
 void draw_open_dialog(const FrameTarget& target) {
-    int32_t scale = presentation.fullscreen_state.load() == fullscreen_windowed ? std::max(presentation.repeat_x, 1) : 1;
+    int32_t scale = shown_layout_state() == fullscreen_windowed ? std::max(presentation.repeat_x, 1) : 1;
     DialogLayout layout = layout_dialog(dialog_state.caption, dialog_state.text, dialog_state.buttons, target.width / scale,
                                         target.height / scale);
     draw_dialog(layout, dialog_glyphs(), target, scale);
@@ -280,7 +287,22 @@ bool apply_fullscreen_change(const ModeChoice& choice) {
         alt_enter = true;
     }
     int32_t before = presentation.fullscreen_state.load();
-    FullscreenDecision decision = decide_fullscreen(before, request, alt_enter, modes, choice);
+    bool switched = request >= 0 || alt_enter;
+    FullscreenDecision decision;
+    bool no_mode = choice.best_any < 0 && choice.best_43 < 0;
+    if (switched ? no_mode && fullscreen_without_mode() : presentation.fullscreen_keeps_layout) {
+        // Any picture fits a full screen that keeps the window's layout: it
+        // has one flavour, and no mode to outgrow.
+        int32_t go = before;
+        if (request >= 0) go = request;
+        else if (alt_enter) go = before == fullscreen_windowed ? fullscreen_best_fit : fullscreen_windowed;
+        if (go != fullscreen_windowed) go = fullscreen_best_fit;
+        decision = {go, go != before};
+        presentation.fullscreen_keeps_layout = go != fullscreen_windowed;
+    } else {
+        decision = decide_fullscreen(before, request, alt_enter, modes, choice);
+        presentation.fullscreen_keeps_layout = false;
+    }
     if (decision.changed) {
         presentation.fullscreen_state = decision.state;
         presentation.presented_valid = 0;
@@ -296,6 +318,9 @@ void reset_presentation() {
     presentation.fullscreen_modes.clear();
     presentation.fullscreen_state = fullscreen_windowed;
     presentation.fullscreen_request = -1;
+    presentation.program_fullscreen = fullscreen_windowed;
+    presentation.fullscreen_switch_turned = false;
+    presentation.fullscreen_keeps_layout = false;
     presentation.window_surface = nullptr;
     presentation.window_width = presentation.window_height = 0;
     presentation.offset_x = presentation.offset_y = 0;
@@ -346,7 +371,7 @@ void present_display() {
     const std::vector<ModeSize>& modes = presentation.fullscreen_modes;
     ModeChoice choice = choose_fullscreen_modes(modes, view.width, view.height);
     bool changed = apply_fullscreen_change(choice);
-    FrameLayout layout = frame_layout(view.width, view.height, presentation.fullscreen_state.load(), modes, choice,
+    FrameLayout layout = frame_layout(view.width, view.height, shown_layout_state(), modes, choice,
                                       windowed_repeat(window_scale, view.width, view.height));
     presentation.offset_x = layout.offset_x;
     presentation.offset_y = layout.offset_y;
@@ -374,7 +399,10 @@ void present_display() {
 
 void set_fullscreen(int32_t how) {
     int32_t wanted = wanted_fullscreen_state(how);
-    if (wanted < 0 || presentation.fullscreen_state.load() == wanted) return;
+    if (wanted < 0) return;
+    presentation.program_fullscreen = wanted;
+    if (presentation.fullscreen_switch_turned.load()) wanted = wanted == fullscreen_windowed ? fullscreen_best_fit : fullscreen_windowed;
+    if (presentation.fullscreen_state.load() == wanted) return;
     auto request = [](int32_t state) {
         presentation.fullscreen_request = state;
         if (control.autodisplay.load() != 1) {

@@ -32,6 +32,16 @@ struct PresentationState {
     std::vector<ModeSize> fullscreen_modes;  // empty: none, or any size possible
     std::atomic<int32_t> fullscreen_state{fullscreen_windowed};
     std::atomic<int32_t> fullscreen_request{-1};  // -1 none, else the wanted state
+    // The state the program's full-screen statement last asked for; and
+    // whether its switch is turned round, because the page's full screen was
+    // left by the browser's own means (Esc, F11, its control) while the
+    // program held it: the program's next switch, which it means as the way
+    // out, then enters full screen, as the player's key (S) wants.
+    std::atomic<int32_t> program_fullscreen{fullscreen_windowed};
+    std::atomic<bool> fullscreen_switch_turned{false};
+    // The full screen shown needs no mode and keeps the window's layout
+    // (fullscreen.h).
+    bool fullscreen_keeps_layout = false;
     SDL_Surface* window_surface = nullptr;
     int32_t window_width = 0;
     int32_t window_height = 0;

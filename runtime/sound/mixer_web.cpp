@@ -17,8 +17,9 @@
 // A sound counts as played once either clock passes its end: the audio
 // clock, or the page's own (performance.now), which goes on while the audio
 // clock stands still (a context suspended by the browser, the system or the
-// lack of a user gesture). Every PLAY then keeps its time and the game is
-// merely silent; a context that runs again does not stretch a sound.
+// lack of a user gesture, or the page itself, which lets it rest in silence
+// and wakes it for each sound). Every PLAY then keeps its time and the game
+// is merely silent; a context that runs again does not stretch a sound.
 //
 // The samples reach the buffer unchanged: each 16-bit value divided by
 // 32,768, which a float holds exactly.
@@ -51,6 +52,7 @@ EM_JS(int, web_audio_play, (int channel, const void* samples, int bytes), {
     audio.channels[channel] = playing;
     var context = audio.context;
     if (!context) return 1;
+    if (audio.wake) audio.wake();
     var pcm = new Int16Array(wasmMemory.buffer, samples, frames * 2);
     var buffer = context.createBuffer(2, frames, 22050);
     var left = buffer.getChannelData(0);

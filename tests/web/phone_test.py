@@ -26,10 +26,15 @@ WALK = [('Right', 'Right'), ('4', '4'), ('Right', 'Right'), ('Up', 'Up')]
 VIRTUAL_PAD = '''
     const pad = { id: 'Virtual pad (STANDARD GAMEPAD)', index: 0, connected: true, mapping: 'standard', timestamp: 1,
                   axes: [0, 0, 0, 0], buttons: Array.from({ length: 17 }, () => ({ pressed: false, touched: false, value: 0 })) };
-    Object.defineProperty(navigator, 'getGamepads', { value: () => [pad, null, null, null] });
+    Object.defineProperty(navigator, 'getGamepads', { value: () => [pad, null, null, null], writable: true });
     window.setPad = (x, y, pressed) => {
         pad.axes[0] = x; pad.axes[1] = y; pad.timestamp++;
         Object.assign(pad.buttons[0], { pressed, touched: pressed, value: pressed ? 1 : 0 });
+    };
+    // The d-pad: buttons 12 up, 13 down, 14 left, 15 right; those named held, the others not.
+    window.setDpad = (held) => {
+        pad.timestamp++;
+        for (const i of [12, 13, 14, 15]) Object.assign(pad.buttons[i], { pressed: held.includes(i), value: held.includes(i) ? 1 : 0 });
     };
     window.connectPad = () => dispatchEvent(Object.assign(new Event('gamepadconnected'), { gamepad: pad }));'''
 CACHES = 'navigator.serviceWorker.ready.then(() => caches.keys()).then(arguments[0])'
@@ -71,6 +76,21 @@ def check_layout(driver, orientation):
           f'missing {names - set(boxes)}, over the picture {overlap}, small {small}, scale {scale}')
 
 
+def check_fullscreen(driver, orientation, scale):
+    """S enters the browser's full screen with the touch controls kept and
+    the picture at scale device pixels a game pixel; S again leaves it."""
+    states = []
+    for full in (True, False):
+        tap(driver, 'S')
+        states.append(wait_for(lambda: driver.execute_script('''const r = document.getElementById('canvas').getBoundingClientRect();
+            return [!!document.fullscreenElement, Math.round(r.width * devicePixelRatio / 320 * 1000) / 1000];'''),
+            lambda now: now == [full, scale], 5))
+        if not states[1:]:
+            check_layout(driver, f'{orientation} in full screen')
+    check(f'full screen on a phone, {orientation}: S in and out, {scale} device pixels a game pixel',
+          states == [[True, scale], [False, scale]], f'{states}')
+
+
 def phone(web_root, desktop_path):
     """Taps against the desktop's keys, the layout both ways, installability,
     a rebuild with one changed file, then offline."""
@@ -92,6 +112,7 @@ def phone(web_root, desktop_path):
         tap(driver, name)
         desktop.key(key)
         frames_match(f'{frame} (tap {name})', desktop, driver)
+    check_fullscreen(driver, 'landscape', 4)
     tap(driver, 'A')
     desktop.key('a')
     level_start = clock_ticked(lambda: canvas_pixels(driver))
@@ -102,6 +123,7 @@ def phone(web_root, desktop_path):
     page_answer(driver, "const r = document.getElementById('canvas').getBoundingClientRect();"
                         "return innerWidth === 390 && r.bottom <= innerHeight && r.right <= innerWidth || null")
     check_layout(driver, 'portrait 390 x 844')
+    check_fullscreen(driver, 'portrait', 3)
     errors = driver.execute_cdp_cmd('Page.getInstallabilityErrors', {})['installabilityErrors']
     check('installable: no installability errors', errors == [], f'{errors}')
     old = driver.execute_async_script(CACHES)
@@ -152,6 +174,16 @@ def gamepad(web_root, desktop_path):
     frames_match('gamepad: calibration', desktop, driver)
     for x, y in ((-1, -1), (1, 1), (rest, rest)):
         pad(x, y)
+    # The d-pad held reads as the stick at its extremes: the same values shown.
+    same = []
+    for held, x, y in (([14, 12], -1, -1), ([15, 13], 1, 1), ([15], 1, rest), ([12], rest, -1)):
+        driver.execute_script(f'setDpad({held})')
+        by_dpad = settled(lambda: canvas_pixels(driver), quiet_s=0.6)
+        driver.execute_script('setDpad([])')
+        pad(x, y)
+        same.append(by_dpad == settled(lambda: canvas_pixels(driver), quiet_s=0.6))
+        pad(rest, rest)
+    check('gamepad: the d-pad reads as the stick at its extremes (calibration)', all(same), f'{same}')
     pad(rest, rest, True)
     pad(rest, rest)
     desktop.key('5')
@@ -164,15 +196,22 @@ def gamepad(web_root, desktop_path):
     level_start = clock_ticked(lambda: canvas_pixels(driver))
     # Held against the walls: right one cell, up two; each desktop key once
     # the desktop has read the one before (its BIOS keyboard ring).
-    for x, y, keys in ((1, rest, ['Right'] * 2), (rest, -1, ['Up'] * 3)):
-        pad(x, y, passes=0)
+    def walk_both(keys):
         for key in keys:
             typed = desktop.ring()
             desktop.key(key)
             wait_for(desktop.ring, lambda ring: ring[2] != typed[2] and ring[0] == ring[2], 3)
         wait_for(lambda: (canvas_pixels(driver), desktop.pixels()), lambda frames: len(moving_cells(*frames)) <= 4)
+    for x, y, keys in ((1, rest, ['Right'] * 2), (rest, -1, ['Up'] * 3)):
+        pad(x, y, passes=0)
+        walk_both(keys)
     pad(rest, rest, passes=60)
     walk_matches('the stick', driver, desktop, level_start, (19, 14))
+    # The d-pad's down held against the wall: back down two cells.
+    driver.execute_script('setDpad([13])')
+    walk_both(['Down'] * 3)
+    driver.execute_script('setDpad([])')
+    walk_matches('the d-pad', driver, desktop, level_start, (21, 14))
     driver.quit()
 
 

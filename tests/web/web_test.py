@@ -331,18 +331,20 @@ def play(driver, desktop):
     # S and Alt+Enter switch the browser's full screen: the canvas takes the
     # screen's size (the picture doubled and centred in it) and back. The
     # browser's own way out (Esc, its control) returns the runtime to its
-    # window for good; F then ends the game from full screen.
+    # window for good, and one S enters full screen again, as after S on the
+    # desktop; F then ends the game from full screen.
     screen = driver.execute_script('return [screen.width, screen.height]')
     full, windowed = screen + [True], [320, 200, False]
     states, alt_enter = [], lambda: ActionChains(driver).key_down(Keys.ALT).send_keys(Keys.RETURN).key_up(Keys.ALT).perform()
-    for step, state in zip((lambda: web_key(driver, 's'), alt_enter, alt_enter,
-                            lambda: driver.execute_script('document.exitFullscreen()'), alt_enter),
-                           (full, windowed, full, windowed, full)):
+    browser_out = lambda: driver.execute_script('document.exitFullscreen()')  # noqa: E731
+    expected = (full, windowed, full, windowed, full, windowed, full)
+    for step, state in zip((lambda: web_key(driver, 's'), alt_enter, alt_enter, browser_out, alt_enter, browser_out,
+                            lambda: web_key(driver, 's')), expected):
         step()
         states.append(wait_for(lambda: driver.execute_script('return [canvas.width, canvas.height, !!document.fullscreenElement]'),
                                lambda now: now == state, 5))
-    check("S, Alt+Enter and the browser's own way out: full screen, window, full screen, window, full screen",
-          states == [full, windowed, full, windowed, full], f'{states}')
+    check("S, Alt+Enter and the browser's own way out: full screen, window, full screen, window, full screen, "
+          "window, and one S full screen", states == list(expected), f'{states}')
     web_key(driver, 'f')
     status = page_answer(driver, "return document.getElementById('ended').hidden ? null : "
                                  "document.getElementById('status').textContent")

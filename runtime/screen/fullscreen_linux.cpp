@@ -1,0 +1,3 @@
+#include "runtime/screen/fullscreen.h"
+
+bool fullscreen_without_mode() { return false; }
