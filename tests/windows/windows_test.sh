@@ -208,11 +208,11 @@ install_play_uninstall() {
     # (in KiB: at least the bytes of its files, at most the disk blocks they take).
     local key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\TOMMY-ZAPPO' size
     wine64 reg query "$key" 2>/dev/null | tr -d '\r' >"$tmp/uninstall-entry.txt"
-    size=$(awk '$1 == "EstimatedSize" { print strtonum($3) }' "$tmp/uninstall-entry.txt")
+    size=$(awk '$1 == "EstimatedSize" { print $3 }' "$tmp/uninstall-entry.txt")  # hexadecimal
     grep -qx "    DisplayVersion    REG_SZ    $version" "$tmp/uninstall-entry.txt" &&
         grep -q '^    InstallLocation    REG_SZ    C:\\users\\.*\\AppData\\Local\\Programs\\TOMMY-ZAPPO$' "$tmp/uninstall-entry.txt" &&
         [ -n "$size" ] && [ "$(((size + 1) * 1024))" -ge "$(du -sb "$dir" | cut -f1)" ] &&
-        [ "$size" -le "$(du -sk "$dir" | cut -f1)" ] ||
+        [ "$((size))" -le "$(du -sk "$dir" | cut -f1)" ] ||
         { echo "installer: the uninstall entry:"; cat "$tmp/uninstall-entry.txt"; return 1; }
     strings -el "$entry" | grep -q -- '^--scale auto$' || { echo "installer: no --scale auto"; return 1; }  # UTF-16
     SDL_VIDEODRIVER=windib SDL_AUDIODRIVER=dummy wine64 start /wait /unix "$entry" &
