@@ -211,7 +211,7 @@ install_play_uninstall() {
     size=$(awk '$1 == "EstimatedSize" { print $3 }' "$tmp/uninstall-entry.txt")  # hexadecimal
     grep -qx "    DisplayVersion    REG_SZ    $version" "$tmp/uninstall-entry.txt" &&
         grep -q '^    InstallLocation    REG_SZ    C:\\users\\.*\\AppData\\Local\\Programs\\TOMMY-ZAPPO$' "$tmp/uninstall-entry.txt" &&
-        [ -n "$size" ] && [ "$(((size + 1) * 1024))" -ge "$(du -sb "$dir" | cut -f1)" ] &&
+        [ -n "$size" ] && [ "$(((size + 1) * 1024))" -ge "$(($(find "$dir" -type f -printf '%s+')0))" ] &&
         [ "$((size))" -le "$(du -sk "$dir" | cut -f1)" ] ||
         { echo "installer: the uninstall entry:"; cat "$tmp/uninstall-entry.txt"; return 1; }
     strings -el "$entry" | grep -q -- '^--scale auto$' || { echo "installer: no --scale auto"; return 1; }  # UTF-16
