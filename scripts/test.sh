@@ -162,7 +162,7 @@ run_release_pass() {
     local log=build/release-pass.log options=(--output "$release") again second
     # diffoscope-minimal shows a difference without the hundreds of packages
     # diffoscope recommends; npm comes with the machine's Node.js.
-    scripts/install-deps.sh diffoscope-minimal >"$log" 2>&1 || true
+    scripts/install-deps.sh diffoscope-minimal unzip >"$log" 2>&1 || true
     command -v npm >/dev/null || scripts/install-deps.sh npm >>"$log" 2>&1 || true
     [ -d ../shared/sources ] && options+=(--sources "$PWD/../shared/sources")
     [ -z "$(git status --porcelain)" ] || options+=(--uncommitted)
