@@ -131,7 +131,8 @@ def phone(web_root, desktop_path):
         page = f.read().replace('</title>', '</title><meta name="rebuilt">')
     with open(os.path.join(site, 'index.html'), 'w') as f:
         f.write(page)
-    subprocess.run(['cmake', f'-DDIR={site}', f'-DWORKER={ROOT}/web/service_worker.js', '-P',
+    version = subprocess.run([f'{ROOT}/scripts/version.sh'], check=True, capture_output=True, text=True).stdout.strip()
+    subprocess.run(['cmake', f'-DDIR={site}', f'-DWORKER={ROOT}/web/service_worker.js', f'-DVERSION={version}', '-P',
                     f'{ROOT}/cmake/web_cache.cmake'], check=True)
     driver.refresh()
     served = driver.execute_script("return !!document.querySelector('meta[name=rebuilt]')")
