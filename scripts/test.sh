@@ -27,10 +27,30 @@ scripts/install-deps.sh "${packages[@]}" || { echo "could not install the build 
 passed=0
 failed=0
 failures=()
+details=build/failure-details.log
+rm -f "$details"
 
-# Adds the counts of ctest's summary in log to the totals under name.
+# What each failed test printed last, from ctest's log in a build folder,
+# kept for the end of the output, where a CI page that shows only the tail
+# still shows why.
+keep_failure_details() {
+    local name=$1 dir=$2
+    awk -v run="$name" '
+        / Testing: / { test = $0; sub(/^[0-9]+\/[0-9]+ Testing: /, "", test) }
+        /^Output:$/ { n = 0; collecting = 1; next }
+        /^<end of output>$/ { collecting = 0 }
+        collecting && !/^-+$/ { lines[n++] = $0 }
+        /^Test Failed\.?$/ || /^Test failed/ {
+            print "--- " run ": " test
+            for (i = (n > 30 ? n - 30 : 0); i < n; i++) print lines[i]
+        }' "$dir/Testing/Temporary/LastTest.log" >>"$details" 2>/dev/null || true
+}
+
+# Adds the counts of ctest's summary in log to the totals under name; with
+# a build folder, keeps what its failed tests printed.
 count_results() {
-    local name=$1 log=$2
+    local name=$1 log=$2 dir=${3:-}
+    [ -z "$dir" ] || keep_failure_details "$name" "$dir"
     local line total fails
     line=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -1)
     if [ -z "$line" ]; then
@@ -58,7 +78,7 @@ run_preset() {
     echo "=== $preset: tests"
     local log="build/$preset/ctest.log"
     ctest --preset "$preset" 2>&1 | tee "$log" | grep -E '^\s*[0-9]+/[0-9]+ Test|tests passed|Failed|\*\*\*' || true
-    count_results "$preset" "$log"
+    count_results "$preset" "$log" "build/$preset"
 }
 
 # The normal build's suite once more, with Debian 12's sdl12-compat in place
@@ -86,13 +106,13 @@ run_on_sdl12_compat() {
     awk '/: Skipped$/ { getline reason; next_reason = reason }
          /^\[  SKIPPED \] [^ ]+ \(/ && next_reason != "" { print "skipped: " $4 ": " next_reason; next_reason = "" }' \
         build/default/Testing/Temporary/LastTest.log 2>/dev/null | sort -u || true
-    count_results "default on sdl12-compat" "$log"
+    count_results "default on sdl12-compat" "$log" build/default
     # The autopilot plays the real game against its clock and reads the
     # window as it goes: it runs alone, after the rest.
     local autopilot_log=build/default/ctest-sdl12-compat-autopilot.log
     LD_LIBRARY_PATH="$library${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}" ctest --preset default -R '^Autopilot\.' -j1 2>&1 |
         tee "$autopilot_log" | grep -E '^\s*[0-9]+/[0-9]+ Test|tests passed|Failed|\*\*\*' || true
-    count_results "autopilot on sdl12-compat" "$autopilot_log"
+    count_results "autopilot on sdl12-compat" "$autopilot_log" build/default
 }
 
 # One whole game on Hard by the autopilot (tests/autopilot) in the plain
@@ -272,6 +292,7 @@ fi
 check_tree_unchanged
 
 echo
+[ -s "$details" ] && head -300 "$details"
 for failure in "${failures[@]+"${failures[@]}"}"; do echo "FAILED: $failure"; done
 echo "summary: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -85,7 +85,7 @@ TEST_P(FaultCloseDuringWait, EndsWithStatusZero) {
     XSession session;
     START_SERVER(session);
     std::string why;
-    ASSERT_TRUE(reach_wait(session, GetParam(), why)) << why;
+    ASSERT_TRUE(reach_wait(session, GetParam(), why)) << why << "; " << session.game_state();
     CloseResult result = close_and_time(session, exit_bound_ms);
     EXPECT_EQ(result.status, 0) << "no end with status 0 within " << exit_bound_ms << " ms of the close";
     std::printf("close to exit during %s: %.0f ms\n", wait_kind_name(GetParam()), result.latency_ms);

@@ -326,6 +326,8 @@ public:
                 }
                 int status;
                 if (waitpid(game_, &status, WNOHANG) == game_) {
+                    game_status_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+                    game_signal_ = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
                     game_ = -1;
                     break;
                 }
@@ -351,8 +353,19 @@ public:
         pid_t ended = waitpid(game_, &status, WNOHANG);
         if (ended == 0) return true;
         game_status_ = ended == game_ && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        game_signal_ = ended == game_ && WIFSIGNALED(status) ? WTERMSIG(status) : 0;
         game_ = -1;
         return false;
+    }
+
+    // For a failure message: whether the program still runs, or how it
+    // ended, and the last of what it wrote to its standard error.
+    std::string game_state() {
+        std::string state = game_running()      ? "the program still runs"
+                            : game_signal_ != 0 ? "the program was ended by signal " + std::to_string(game_signal_)
+                                                : "the program ended with status " + std::to_string(game_status_);
+        const std::string errors = game_errors_.empty() ? std::string() : run_output("tail -c 2000 " + game_errors_);
+        return errors.empty() ? state : state + "; its standard error ends:\n" + errors;
     }
 
     std::string xdotool(const std::string& arguments) const {
@@ -428,6 +441,7 @@ private:
     pid_t server_ = -1;
     pid_t game_ = -1;
     int game_status_ = -1;  // of a program that game_running saw end
+    int game_signal_ = 0;   // the signal that ended it, if one did
     std::string suppressions_;
     std::string game_errors_;
 };
