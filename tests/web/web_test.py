@@ -176,13 +176,13 @@ def test_page(web_root, test_runtime, folder):
 def check_no_test_exports(web_root, test_root):
     """The players' runtime names no test export; the test's names each (so
     that the search would find one)."""
-    for root, wanted in ((web_root, False), (test_root, True)):
+    for root, page, wanted in ((web_root, "the players' page", False), (test_root, 'the test page', True)):
         for export in TEST_EXPORTS:
             found = []
             for name in RUNTIME_FILES:
                 with open(os.path.join(root, name), 'rb') as f:
                     found += [name] if export.encode() in f.read() else []
-            check(f"{'test' if wanted else 'players'}' runtime {'has' if wanted else 'has no'} {export}",
+            check(f"runtime of {page} {'has' if wanted else 'has no'} {export}",
                   bool(found) == wanted, f'in {found}')
 
 
