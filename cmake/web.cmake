@@ -1,8 +1,9 @@
 # The web build: the runtime and the game compiled to WebAssembly by
 # Emscripten, with Emscripten's own SDL 1.2 (video surface, events,
 # joystick) and the program and timer-event threads as pthreads (Web
-# Workers over SharedArrayBuffer). The page is the whole build: no tests,
-# benchmarks or tools run in it.
+# Workers over SharedArrayBuffer). The page is the whole build, with the
+# web test's copy of its runtime in test/: no tests, benchmarks or tools run
+# in it.
 # -fexceptions: the program thread's stop is thrown (runtime/core/threads_web).
 set(TZ_PLATFORM web)
 set(TZ_TESTS OFF)
@@ -20,12 +21,14 @@ function(platform_runtime target)
   target_link_options(${target} PUBLIC ${web_flags} -sUSE_SDL=1)
 endfunction()
 
-# The page's files next to the executable's .js, .wasm and worker: the page
-# is written here, not generated, as Emscripten's HTML minifier fails on
-# Debian's packaged tools.
-# The runtime starts when the page calls main (after the click that unlocks
-# sound); its exit reaches the page's quit handler.
-function(platform_executable target)
+# How a page's runtime is linked. The runtime starts when the page calls
+# main (after the click that unlocks sound); its exit reaches the page's quit
+# handler. The page calls the runtime through the exported functions, and
+# passes a key's names as strings through ccall.
+set(web_exports _main _web_key_event _web_button_event _web_release_keys _web_fullscreen_state _web_fullscreen_left
+    _web_page_hidden _web_main_loop_passes)
+function(web_link target)
+  list(JOIN ARGN "," exported)
   target_link_options(${target} PRIVATE
     -sALLOW_MEMORY_GROWTH=1
     -sINITIAL_MEMORY=64MB
@@ -33,12 +36,29 @@ function(platform_executable target)
     -sDEFAULT_PTHREAD_STACK_SIZE=2MB
     -sEXIT_RUNTIME=1
     -sENVIRONMENT=web,worker
-    -sEXPORTED_RUNTIME_METHODS=[callMain]
-    -sEXPORTED_FUNCTIONS=[_main,_web_key_event,_web_fullscreen_state,_web_fullscreen_left,_web_page_hidden,_web_provoke_fault,_web_main_loop_passes,_web_emulated_memory]
+    -sEXPORTED_RUNTIME_METHODS=[callMain,ccall]
+    -sEXPORTED_FUNCTIONS=[${exported}]
     -sINVOKE_RUN=0
     -sMODULARIZE=0)
+endfunction()
+
+# The web test's build of the page: the same runtime, linked with what the
+# test asks of it besides (tests/web/page_test_exports_web.cpp), in test/
+# under the name the page loads. The players' page, which scripts/release.sh
+# packs from page_files.txt, never has those.
+function(platform_executable target)
+  web_link(${target} ${web_exports})
+  add_executable(${target}-test ${CMAKE_SOURCE_DIR}/game/main.cpp ${CMAKE_SOURCE_DIR}/tests/web/page_test_exports_web.cpp)
+  target_link_libraries(${target}-test PRIVATE game)
+  web_link(${target}-test ${web_exports} _web_provoke_fault _web_emulated_memory)
+  set_target_properties(${target}-test PROPERTIES SUFFIX ".js" OUTPUT_NAME ${target}
+                        RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/test)
   set_target_properties(${target} PROPERTIES SUFFIX ".js")
-  set(page_files index.html page.js page.css touch.js touch.css gamepad.js offline.js)
+  # The page's files next to the executable's .js, .wasm and worker: the
+  # page is written here, not generated, as Emscripten's HTML minifier fails
+  # on Debian's packaged tools.
+  set(page_files index.html state.js page.js keys.js fullscreen.js lifecycle.js page.css touch.js touch.css gamepad.js
+      offline.js)
   foreach(page_file ${page_files})
     configure_file(${CMAKE_SOURCE_DIR}/web/${page_file} ${CMAKE_BINARY_DIR}/${page_file} COPYONLY)
   endforeach()

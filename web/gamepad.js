@@ -34,11 +34,11 @@ if (navigator.getGamepads) {
 // The cover's own start, as a click on it; the page keeps waiting while it
 // checks what the browser can do (the cover is hidden then).
 function startByGamepad() {
-  if (cover.hidden || window.Module.wanted) return false;
+  if (cover.hidden || tz.wanted) return false;
   cover.click();
   // A gamepad button is no user gesture, after which alone browsers let
   // sound start: until the first tap, click or key resumes the audio
-  // (page.js), the game plays silent by the page's clock.
+  // (lifecycle.js), the game plays silent by the page's clock.
   return true;
 }
 
@@ -52,7 +52,7 @@ const padsConnected = () => (navigator.getGamepads ? navigator.getGamepads() : [
 
 function watch() {
   watching = false;
-  if (window.Module.wanted || !document.getElementById('missing').hidden || !padsConnected()) return;
+  if (tz.wanted || !document.getElementById('missing').hidden || !padsConnected()) return;
   if (navigator.getGamepads().some((pad) => pad && pad.buttons.some((button) => button.pressed)) && startByGamepad()) return;
   watching = true;
   requestAnimationFrame(watch);

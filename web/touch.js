@@ -1,25 +1,27 @@
 // Touch controls for phones and tablets, which have no keyboard: a button for
 // every key the game and its runtime read, around the picture. A touch is a
-// key press, and lifting the finger its release, handed to the runtime as a
-// typed key is (window.tzKey), so the runtime's own key repeat runs while a
-// button is held. They appear on a device whose main pointer is a finger, or
+// key press, and lifting the finger its release, handed to the runtime named
+// as the keyboard's key (tz.pressButton, keys.js), so the runtime's own key
+// repeat runs while a button is held. They appear on a device whose main pointer is a finger, or
 // at the first touch; a desktop with a mouse never sees them.
 (() => {
 'use strict';
 
-// [name, SDL 1.2 key symbol, typed character, label]: the name is the
-// button's accessible name and, with no label, what it shows.
-const letter = (name) => [name, name.toLowerCase().charCodeAt(0), name.toLowerCase().charCodeAt(0)];
+// [name, the key's code and key as a US keyboard's KeyboardEvent has them,
+// label]: the name is the button's accessible name and, with no label, what
+// it shows.
+const typing = (name) => [name, (/[0-9]/.test(name) ? 'Digit' : 'Key') + name, name.toLowerCase()];
 const pad = [
-  ['Up', 273, 0, '\u25b2'], ['Left', 276, 0, '\u25c0'], ['Any key', 32, 32, 'any\nkey'], ['Right', 275, 0, '\u25b6'],
-  ['Down', 274, 0, '\u25bc'],
+  ['Up', 'ArrowUp', 'ArrowUp', '\u25b2'], ['Left', 'ArrowLeft', 'ArrowLeft', '\u25c0'],
+  ['Any key', 'Space', ' ', 'any\nkey'], ['Right', 'ArrowRight', 'ArrowRight', '\u25b6'],
+  ['Down', 'ArrowDown', 'ArrowDown', '\u25bc'],
 ];
 const keys = [
-  ...['A', 'B', 'C', 'D', 'E', 'F', 'S', 'T', 'Q', '1', '2', '3', '4', '5', '6', '7', '8', '9'].map(letter),
-  ['Pause', 19, 0], ['Yes', 121, 121], ['No', 110, 110],
+  ...['A', 'B', 'C', 'D', 'E', 'F', 'S', 'T', 'Q', '1', '2', '3', '4', '5', '6', '7', '8', '9'].map(typing),
+  ['Pause', 'Pause', 'Pause'], ['Yes', 'KeyY', 'y'], ['No', 'KeyN', 'n'],
 ];
 
-function button(parent, [name, sym, character, label]) {
+function button(parent, [name, code, key, label]) {
   const control = document.createElement('button');
   control.type = 'button';
   control.textContent = label || name;
@@ -29,13 +31,13 @@ function button(parent, [name, sym, character, label]) {
   const release = () => {
     if (!control.classList.contains('held')) return;
     control.classList.remove('held');
-    tzKey(false, sym, 0);
+    tz.pressButton(false, code, key);
   };
   control.addEventListener('pointerdown', (event) => {
     event.preventDefault();
     control.setPointerCapture(event.pointerId);
     control.classList.add('held');
-    tzKey(true, sym, character);
+    tz.pressButton(true, code, key);
   });
   control.addEventListener('pointerup', release);
   control.addEventListener('pointercancel', release);
@@ -43,8 +45,8 @@ function button(parent, [name, sym, character, label]) {
   // A screen reader's activation has no pointer: a press and a release.
   control.addEventListener('click', (event) => {
     if (event.detail !== 0) return;
-    tzKey(true, sym, character);
-    tzKey(false, sym, 0);
+    tz.pressButton(true, code, key);
+    tz.pressButton(false, code, key);
   });
   control.addEventListener('contextmenu', (event) => event.preventDefault());
   parent.appendChild(control);

@@ -384,15 +384,15 @@ void key_down_event(uint32_t sym, uint32_t unicode) {
         code = (sym - 159) * 256;
     else {
         switch (sym) {
-        case 278: code = 0x4700; break;  // Home
-        case 273: code = 0x4800; break;  // Up
-        case 280: code = 0x4900; break;  // PgUp
-        case 276: code = 0x4B00; break;  // Left
-        case 275: code = 0x4D00; break;  // Right
-        case 279: code = 0x4F00; break;  // End
-        case 274: code = 0x5000; break;  // Down
-        case 281: code = 0x5100; break;  // PgDn
-        case 277: code = 0x5200; break;  // Insert
+        case sym_home: code = 0x4700; break;
+        case sym_up: code = 0x4800; break;
+        case sym_page_up: code = 0x4900; break;
+        case sym_left: code = 0x4B00; break;
+        case sym_right: code = 0x4D00; break;
+        case sym_end: code = 0x4F00; break;
+        case sym_down: code = 0x5000; break;
+        case sym_page_down: code = 0x5100; break;
+        case sym_insert: code = 0x5200; break;
         case sym_delete: code = 0x5300; break;
         default: break;
         }

@@ -4,15 +4,18 @@ gamepad, in headless Chromium beside the desktop build, as web_test.py does.
 Prints one line per check and a last line in ctest's words; output goes
 under build/web-test.
 
-    tests/web/phone_test.py [--desktop build/default/tommy-zappo] [--web build/web]
+    tests/web/phone_test.py [--desktop build/default/tommy-zappo] [--web build/web] [--test-runtime build/web/test]
+
+The taps are read in the runtime's emulated memory: the phone's page is a
+copy of the players' with the test runtime (web_test.test_page).
 """
 import os
-import shutil
 import subprocess
 import sys
 
 from web_test import (OUT, ROOT, Desktop, arguments, browser, canvas_pixels, check, differing_cells, end_started,
-                      frames_match, clock_ticked, loop_passes, page_answer, serve, settled, started, summary, wait_for,
+                      frames_match, clock_ticked, loop_passes, page_answer, serve, settled, started, summary, test_page,
+                      wait_for,
                       moving_cells, walk, walk_matches, web_key)
 
 PHONE = {'width': 844, 'height': 390, 'deviceScaleFactor': 3, 'mobile': True}
@@ -91,18 +94,16 @@ def check_fullscreen(driver, orientation, scale):
           states == [[True, scale], [False, scale]], f'{states}')
 
 
-def phone(web_root, desktop_path):
+def phone(web_root, test_runtime, desktop_path):
     """Taps against the desktop's keys, the layout both ways, installability,
     a rebuild with one changed file, then offline."""
-    site = os.path.join(OUT, 'site')  # a copy, which the rebuild changes
-    shutil.rmtree(site, ignore_errors=True)
-    shutil.copytree(web_root, site, ignore=shutil.ignore_patterns('CMake*', '*.a', '*.ninja*', '*.cmake', '*.json'))
+    site = test_page(web_root, test_runtime, os.path.join(OUT, 'site'))  # a copy, which the rebuild changes
     driver, server = browser(), len(started)
     driver.execute_cdp_cmd('Emulation.setDeviceMetricsOverride', PHONE)
     driver.execute_cdp_cmd('Emulation.setTouchEmulationEnabled', {'enabled': True, 'maxTouchPoints': 5})
     driver.execute_cdp_cmd('Page.addScriptToEvaluateOnNewDocument', {'source': FIRST_FRAME})
     driver.get(serve(site))
-    page_answer(driver, 'return Module.loaded ? true : null')
+    page_answer(driver, 'return tz.loaded || null')
     tap(driver, 'cover')
     desktop = Desktop(desktop_path)
     frames_match('menu, started by a tap', desktop, driver)
@@ -144,7 +145,7 @@ def phone(web_root, desktop_path):
     os.killpg(started[server].pid, 15)
     started[server].wait()
     driver.refresh()
-    page_answer(driver, "return document.getElementById('cover').hidden || !Module.loaded ? null : true")
+    page_answer(driver, "return document.getElementById('cover').hidden || !tz.loaded ? null : true")
     tap(driver, 'cover')
     times = page_answer(driver, 'return window.firstFrame && [firstFrame, tapped]')
     print(f'web: figure: offline reload, cover tapped at {times[1]:.0f} ms, first frame at {times[0]:.0f} ms'
@@ -158,10 +159,10 @@ def gamepad(web_root, desktop_path):
     driver = browser()
     driver.execute_cdp_cmd('Page.addScriptToEvaluateOnNewDocument', {'source': VIRTUAL_PAD})
     driver.get(serve(web_root))
-    page_answer(driver, 'return Module.loaded ? true : null')
+    page_answer(driver, 'return tz.loaded || null')
     driver.execute_script('connectPad()')
     desktop = Desktop(desktop_path)
-    check('gamepad: a button on the cover starts the game', driver.execute_script('return !!Module.started'))
+    check('gamepad: a button on the cover starts the game', driver.execute_script('return tz.started'))
     frames_match('menu, started by a gamepad button', desktop, driver)
 
     def pad(x, y, pressed=False, passes=18):  # held for passes of the main loop, which reads the pad in each
@@ -219,7 +220,7 @@ def gamepad(web_root, desktop_path):
 def main():
     args = arguments()
     try:
-        phone(args.web, args.desktop)
+        phone(args.web, args.test_runtime, args.desktop)
         gamepad(args.web, args.desktop)
     finally:
         end_started()

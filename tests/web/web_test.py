@@ -4,7 +4,11 @@ chromium-driver), held against the desktop build on a virtual X display of
 its own. Prints one line per check and a last line in ctest's words; exits 0
 only when all passed. Output goes under build/web-test.
 
-    tests/web/web_test.py [--desktop build/default/tommy-zappo] [--web build/web]
+    tests/web/web_test.py [--desktop build/default/tommy-zappo] [--web build/web] [--test-runtime build/web/test]
+
+The players' page (--web) is checked as it is; what needs the runtime's
+test exports (the emulated memory, a provoked fault) runs on a copy of it
+with the web build's test runtime (--test-runtime) in place of its own.
 """
 import argparse
 import base64
@@ -148,10 +152,38 @@ def arguments():
     parser = argparse.ArgumentParser()
     parser.add_argument('--desktop', default=os.path.join(ROOT, 'build', 'default', 'tommy-zappo'))
     parser.add_argument('--web', default=os.path.join(ROOT, 'build', 'web'))
+    parser.add_argument('--test-runtime', default=os.path.join(ROOT, 'build', 'web', 'test'))
     args = parser.parse_args()
     shutil.rmtree(PROFILES, ignore_errors=True)
     os.makedirs(PROFILES)
     return args
+
+
+RUNTIME_FILES = ('tommy-zappo.js', 'tommy-zappo.wasm', 'tommy-zappo.worker.js')
+TEST_EXPORTS = ('web_provoke_fault', 'web_emulated_memory')
+
+
+def test_page(web_root, test_runtime, folder):
+    """A copy of the page in folder, its runtime the test's (which has the
+    test exports): the page's own files are the players'."""
+    shutil.rmtree(folder, ignore_errors=True)
+    shutil.copytree(web_root, folder, ignore=shutil.ignore_patterns('CMake*', '*.a', '*.ninja*', '*.cmake', '*.json', 'test'))
+    for name in RUNTIME_FILES:
+        shutil.copy(os.path.join(test_runtime, name), folder)
+    return folder
+
+
+def check_no_test_exports(web_root, test_root):
+    """The players' runtime names no test export; the test's names each (so
+    that the search would find one)."""
+    for root, page, wanted in ((web_root, "the players' page", False), (test_root, 'the test page', True)):
+        for export in TEST_EXPORTS:
+            found = []
+            for name in RUNTIME_FILES:
+                with open(os.path.join(root, name), 'rb') as f:
+                    found += [name] if export.encode() in f.read() else []
+            check(f"runtime of {page} {'has' if wanted else 'has no'} {export}",
+                  bool(found) == wanted, f'in {found}')
 
 
 def summary():
@@ -420,7 +452,7 @@ def shows(driver, frame, limit_s=30):
 def begin(driver, url):
     """A fresh page of the game, started by a click once the runtime loaded."""
     driver.get(url)
-    page_answer(driver, 'return Module.loaded ? true : null')
+    page_answer(driver, 'return tz.loaded || null')
     driver.find_element('id', 'cover').click()
 
 
@@ -526,16 +558,18 @@ def main():
     args = arguments()
     driver = None
     try:
+        testing = test_page(args.web, args.test_runtime, os.path.join(OUT, 'test-page'))
+        check_no_test_exports(args.web, testing)
         driver = browser()
-        driver.get(serve(args.web))
-        page_answer(driver, 'return Module.loaded ? true : null')
+        driver.get(serve(testing))
+        page_answer(driver, 'return tz.loaded || null')
         driver.execute_script('Module.webAudio.onStart = recordSound;')
         driver.find_element('id', 'cover').click()
         desktop = Desktop(args.desktop)
         check('desktop window found', desktop.window is not None, f'exit {desktop.process.poll()}')
         menu = play(driver, desktop) if desktop.window is not None else None
+        check_faults(driver, serve(testing))
         url = serve(args.web)
-        check_faults(driver, url)
         check_refresh_rates(driver, url)
         driver.quit()
         driver = None
@@ -549,7 +583,7 @@ def main():
         state = page_answer(driver, '''
             if (!document.getElementById('cover').hidden) return crossOriginIsolated ? 'plays' : 'cover';
             return document.getElementById('missing').hidden ? null : 'message';''')
-        page_answer(driver, 'return Module.loaded ? true : null')
+        page_answer(driver, 'return tz.loaded || null')
         # Headless Chromium lets any page play; this context stays suspended
         # as one made without a gesture does in a player's browser.
         driver.execute_script('window.AudioContext = class extends AudioContext { constructor() { super(); super.suspend(); } '
