@@ -6,7 +6,11 @@ menu, the processor at rest (every process of the browser, while the menu
 waits, while the hero stands in level 1, and on a blank page beside them),
 and the download size (gzip).
 
-    /usr/bin/python3 bench/web_bench.py [--json results-web.json] [--web build/web]
+    /usr/bin/python3 bench/web_bench.py [--json results-web.json] [--web build/web] [--engine firefox]
+
+--engine firefox or webkit takes only the processor figures at rest, in that
+engine (Firefox ESR headless; WebKitGTK's MiniBrowser on a virtual display,
+whose X server is no part of the browser and is not counted).
 
 --json writes the figures as benchmark runs (counters), which
 scripts/bench-table.sh adds to the README's table.
@@ -98,12 +102,15 @@ def tree_cpu_s(root):
 def rest_cpu(driver, what, name, runs):
     """The browser's processor share over REST_S, as a percentage of a core:
     all its processes, and the runtime's threads among them."""
-    root = driver.service.process.pid
+    # Below the driver: Chromium's and WebKit's driver starts the browser,
+    # and Firefox's bridge does.
+    root = (driver.service.process if hasattr(driver, 'service') else driver.process).pid
     before, at = tree_cpu_s(root), time.time()
     time.sleep(REST_S)
     after, elapsed = tree_cpu_s(root), time.time() - at
     browser, workers = ((b - a) / elapsed * 100 for a, b in zip(before, after))
-    print(f'{what}: whole browser {browser:.1f} % of a core (runtime threads {workers:.1f} %)', flush=True)
+    print(f'{web_test.ENGINE}: {what}: whole browser {browser:.1f} % of a core (runtime threads {workers:.1f} %)', flush=True)
+    name += {'chromium': ''}.get(web_test.ENGINE, web_test.ENGINE.capitalize())
     runs.append({'name': name, 'browser_percent': browser, 'runtime_threads_percent': workers})
 
 
@@ -139,7 +146,10 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument('--json', help='write the figures as benchmark runs to this file')
     parser.add_argument('--web', default=os.path.join(web_test.ROOT, 'build', 'web'), help='the web build to measure')
+    parser.add_argument('--engine', choices=('chromium', 'firefox', 'webkit'), default='chromium',
+                        help="the browser engine; the others' figures are those at rest")
     args = parser.parse_args()
+    web_test.ENGINE = args.engine
     os.makedirs(web_test.PROFILES, exist_ok=True)
     root = args.web
     size = 0
@@ -152,6 +162,8 @@ def main():
     try:
         address = web_test.serve(root)
         rest_figures(address, runs)
+        if args.engine != 'chromium':  # the timings below watch the page from before its own scripts
+            return write(args.json, runs)
         driver = web_test.browser()
         driver.execute_cdp_cmd('Page.addScriptToEvaluateOnNewDocument', {'source': WATCH})
         driver.get(address)
@@ -182,10 +194,15 @@ def main():
         if driver is not None:
             driver.quit()
         web_test.end_started()
-    if args.json:
+    write(args.json, runs)
+
+
+def write(path, runs):
+    """The figures as benchmark runs (counters) in path, where one is given."""
+    if path:
         for run in runs:
             run.update(run_type='iteration', iterations=1)
-        with open(args.json, 'w', encoding='utf-8') as f:
+        with open(path, 'w', encoding='utf-8') as f:
             json.dump({'benchmarks': runs}, f, indent=1)
 
 
