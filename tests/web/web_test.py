@@ -1,10 +1,12 @@
 #!/usr/bin/python3
 """The web build in real headless Chromium (Debian's python3-selenium and
 chromium-driver), held against the desktop build on a virtual X display of
-its own. Prints one line per check and a last line in ctest's words; exits 0
-only when all passed. Output goes under build/web-test.
+its own; or, with --engine, in Firefox ESR or WebKitGTK's MiniBrowser
+(engines.py), where the checks that the engine's driver can make run. Prints
+one line per check and a last line in ctest's words; exits 0 only when all
+passed. Output goes under build/web-test.
 
-    tests/web/web_test.py [--desktop build/default/tommy-zappo] [--web build/web]
+    tests/web/web_test.py [--engine chromium|firefox|webkit] [--desktop build/default/tommy-zappo] [--web build/web]
 """
 import argparse
 import base64
