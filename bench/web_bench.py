@@ -6,7 +6,11 @@ menu, the processor at rest (every process of the browser, while the menu
 waits, while the hero stands in level 1, and on a blank page beside them),
 and the download size (gzip).
 
-    /usr/bin/python3 bench/web_bench.py [--json results-web.json] [--web build/web]
+    /usr/bin/python3 bench/web_bench.py [--json results-web.json] [--web build/web] [--engine firefox]
+
+--engine firefox or webkit takes only the processor figures at rest, in that
+engine (Firefox ESR headless; WebKitGTK's MiniBrowser on a virtual display,
+whose X server is no part of the browser and is not counted).
 
 --json writes the figures as benchmark runs (counters), which
 scripts/bench-table.sh adds to the README's table.
@@ -61,6 +65,8 @@ WATCH = '''
 
 
 REST_S = 10  # each processor figure is taken over this long
+# How each engine names a Web Worker's thread (Chromium, Firefox, WebKit).
+WORKER_THREADS = ('DedicatedWorker', 'DOM Worker', 'WebCore: Worker')
 
 
 def tree_cpu_s(root):
@@ -89,7 +95,7 @@ def tree_cpu_s(root):
                     stat = f.read()
             except OSError:
                 continue
-            if stat[stat.index('(') + 1:].startswith('DedicatedWorker'):
+            if stat[stat.index('(') + 1:].startswith(WORKER_THREADS):
                 fields = stat.rsplit(')', 1)[1].split()
                 workers += int(fields[11]) + int(fields[12])
     return total / os.sysconf('SC_CLK_TCK'), workers / os.sysconf('SC_CLK_TCK')
@@ -98,12 +104,15 @@ def tree_cpu_s(root):
 def rest_cpu(driver, what, name, runs):
     """The browser's processor share over REST_S, as a percentage of a core:
     all its processes, and the runtime's threads among them."""
-    root = driver.service.process.pid
+    # Below the driver: Chromium's and WebKit's driver starts the browser,
+    # and Firefox's bridge does.
+    root = (driver.service.process if hasattr(driver, 'service') else driver.process).pid
     before, at = tree_cpu_s(root), time.time()
     time.sleep(REST_S)
     after, elapsed = tree_cpu_s(root), time.time() - at
     browser, workers = ((b - a) / elapsed * 100 for a, b in zip(before, after))
-    print(f'{what}: whole browser {browser:.1f} % of a core (runtime threads {workers:.1f} %)', flush=True)
+    print(f'{web_test.ENGINE}: {what}: whole browser {browser:.1f} % of a core (runtime threads {workers:.1f} %)', flush=True)
+    name += {'chromium': ''}.get(web_test.ENGINE, web_test.ENGINE.capitalize())
     runs.append({'name': name, 'browser_percent': browser, 'runtime_threads_percent': workers})
 
 
@@ -114,7 +123,9 @@ def rest_figures(address, runs):
     driver = web_test.browser()
     try:
         driver.get('about:blank')
-        time.sleep(3)
+        # As old as the browser is when the menu's figure is taken: a fresh
+        # Firefox is busy with its own start for half a minute.
+        time.sleep(32)
         rest_cpu(driver, 'blank page', 'WebCpuBlankPage', runs)
     finally:
         driver.quit()
@@ -139,7 +150,10 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument('--json', help='write the figures as benchmark runs to this file')
     parser.add_argument('--web', default=os.path.join(web_test.ROOT, 'build', 'web'), help='the web build to measure')
+    parser.add_argument('--engine', choices=('chromium', 'firefox', 'webkit'), default='chromium',
+                        help="the browser engine; the others' figures are those at rest")
     args = parser.parse_args()
+    web_test.ENGINE = args.engine
     os.makedirs(web_test.PROFILES, exist_ok=True)
     root = args.web
     size = 0
@@ -152,6 +166,8 @@ def main():
     try:
         address = web_test.serve(root)
         rest_figures(address, runs)
+        if args.engine != 'chromium':  # the timings below watch the page from before its own scripts
+            return write(args.json, runs)
         driver = web_test.browser()
         driver.execute_cdp_cmd('Page.addScriptToEvaluateOnNewDocument', {'source': WATCH})
         driver.get(address)
@@ -182,10 +198,15 @@ def main():
         if driver is not None:
             driver.quit()
         web_test.end_started()
-    if args.json:
+    write(args.json, runs)
+
+
+def write(path, runs):
+    """The figures as benchmark runs (counters) in path, where one is given."""
+    if path:
         for run in runs:
             run.update(run_type='iteration', iterations=1)
-        with open(args.json, 'w', encoding='utf-8') as f:
+        with open(path, 'w', encoding='utf-8') as f:
             json.dump({'benchmarks': runs}, f, indent=1)
 
 

@@ -233,8 +233,8 @@ run_package_pass() {
 }
 
 # The release's web zip (unpacked by the release checks) in headless
-# Chromium, checked against the desktop build of run_preset default (its
-# pictures and its sound); each check of
+# Chromium, then in Firefox and WebKit, checked against the desktop build
+# of run_preset default (its pictures and its sound); each check of
 # tests/web/web_test.py and tests/web/phone_test.py (touch controls,
 # offline cache, gamepad) counts as one test.
 run_web_pass() {
@@ -248,6 +248,22 @@ run_web_pass() {
     fi
     timeout 600 /usr/bin/python3 tests/web/web_test.py --web "$page" 2>&1 | tee -a "$log" | grep '^web:' || true
     count_results web "$log"
+    # The same game in Firefox ESR (over WebDriver BiDi, puppeteer-core from
+    # tests/web/package-lock.json) and in WebKitGTK's MiniBrowser, each with
+    # a log and a summary of its own.
+    local engine
+    for engine in firefox webkit; do
+        : >"build/web-test-$engine.log"
+        command -v npm >/dev/null || scripts/install-deps.sh npm >>"build/web-test-$engine.log" 2>&1
+        if ! scripts/install-deps.sh firefox-esr webkit2gtk-driver >>"build/web-test-$engine.log" 2>&1; then
+            failures+=("web in $engine: its packages could not be installed")
+            failed=$((failed + 1))
+            continue
+        fi
+        timeout 600 /usr/bin/python3 tests/web/web_test.py --engine "$engine" --web "$page" 2>&1 |
+            tee -a "build/web-test-$engine.log" | grep "^web-$engine:" || true
+        count_results "web in $engine" "build/web-test-$engine.log"
+    done
     # Phones, offline play and gamepads, in a log of their own (one summary each).
     timeout 600 /usr/bin/python3 tests/web/phone_test.py --web "$page" 2>&1 | tee build/phone-test.log | grep '^web:' || true
     count_results phone build/phone-test.log
