@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "lookahead.h"
+#include "autopilot/lookahead.h"
 #include "start_board.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // drawn situations: a wrong rule here loses lives in every run.
 #include <gtest/gtest.h>
 
-#include "planner.h"
+#include "autopilot/planner.h"
 #include "start_board.h"
 
 namespace {

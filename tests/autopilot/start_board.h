@@ -2,7 +2,7 @@
 // the maze with its items, the hero and the first enemy in their colours.
 #pragma once
 
-#include "board.h"
+#include "autopilot/board.h"
 #include "game/level_picture.h"
 
 inline Board start_board(int level) {

@@ -1,4 +1,4 @@
-#include "window_reader.h"
+#include "window_reader_linux.h"
 
 #include <cstdio>
 

@@ -36,7 +36,7 @@ extern "C" {
 #include "board.h"
 #include "medal_frames.h"
 #include "planner.h"
-#include "window_reader.h"
+#include "window_reader_linux.h"
 
 namespace {
 

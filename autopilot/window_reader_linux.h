@@ -8,7 +8,7 @@
 #include <string>
 
 #include "board.h"
-#include "game/x_session.h"
+#include "x_session_linux.h"
 
 class WindowReader {
 public:
