@@ -40,6 +40,34 @@ TEST(Planner, StartOfEveryLevelSeesTheHeroAndNeverStepsIntoDanger) {
     }
 }
 
+// The pieces the levels draw, as the game draws them: which of them the
+// autopilot takes for a chaser, on either difficulty.
+TEST(Planner, EachLevelsChaserIsToldFromTheOtherPieces) {
+    const struct {
+        const char* name;
+        int level;
+        uint8_t code, color;
+        int row;
+        bool chaser;
+    } cases[] = {
+        {"level 5: the falling drop", 5, drop_code, drop_color, 10, true},
+        {"level 5: a landed drop", 5, drop_code, drop_color, 22, false},
+        {"level 5: the dropper", 5, level_layout(5).enemy_glyph, level_layout(5).enemy_color, 2, false},
+        {"level 7: the patroller", 7, patroller_code, patroller_color, 2, false},
+        {"level 8: the enemy, caught once", 8, fog_code, captured_color, 10, true},
+        {"level 8: the fog", 8, fog_code, fog_color, 10, false},
+        {"level 3: its enemy's glyph, which it never draws", 3, level_layout(3).enemy_glyph, level_layout(3).enemy_color, 10, false},
+    };
+    for (const auto& row : cases)
+        for (bool hard : {false, true}) {
+            SCOPED_TRACE(std::string(row.name) + (hard ? ", hard" : ""));
+            const LevelLook look = level_look(row.level, hard);
+            Board board = walled_room_with_hero_at(20, 20, look);
+            put(board, {row.row, 10}, row.code, row.color);
+            EXPECT_EQ(look_at(board, look).chasers.size(), row.chaser ? 1u : 0u);
+        }
+}
+
 // A small walled room: the chaser's greedy rules decide whether it reaches
 // the hero, and the survival check must follow them exactly.
 TEST(Planner, ChaserRulesStopAtWallsAndCatchAHeroBesideThem) {
