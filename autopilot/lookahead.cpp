@@ -13,6 +13,15 @@
 
 namespace {
 
+// Level 8: the double line on its bottom row, from the level's maze.
+Cell double_line() {
+    const LevelLayout& layout = level_layout(8);
+    for (int row = 0; row < maze_inner_rows; ++row)
+        for (int col = 0; col < maze_width; ++col)
+            if (layout.rows[static_cast<size_t>(row)][static_cast<size_t>(col)] == double_line_code) return {row + 2, col + 1};
+    return {};
+}
+
 constexpr int max_chasers = 2;
 constexpr int max_worlds = 14;  // the paces of level 4: 2 + 3 + 4 + 5 phases
 
@@ -170,7 +179,9 @@ public:
     // Level 8: the enemy's way (through fog and blanks) to the cells beside
     // the double line where it is caught.
     void measure_capture_distance() {
-        capture_distance_ = flood(board_, {{21, 17}, {22, 16}, {22, 18}}, [&](Cell cell) {
+        const Cell line = double_line();
+        const std::vector<Cell> beside_line = {step(line, Move::up), step(line, Move::left), step(line, Move::right)};
+        capture_distance_ = flood(board_, beside_line, [&](Cell cell) {
             uint8_t code = base_[cell.row][cell.col];
             return code == blank_code || code == fog_code;
         });
@@ -242,7 +253,7 @@ private:
         patroller_cols_.push_back(col);
         for (int i = 0; i <= limits_.max_depth + 2; ++i) {
             if (direction != 0) {
-                if (col < 6 || col > 25) direction = -direction;
+                if (col < patroller_turn_before_col || col > patroller_turn_after_col) direction = -direction;
                 col += direction;
             }
             patroller_cols_.push_back(col);
@@ -356,7 +367,9 @@ Lookahead look_ahead(const Board& board, const Sighting& seen, const LevelLook& 
     std::vector<Cell> goals;
     if (want_capture) {
         // The enemy is caught beside the double line with the hero beyond it.
-        goals = {{22, 14}, {22, 20}};
+        // Three cells from the line, out of the enemy's reach as it is caught.
+        const Cell line = double_line();
+        goals = {{line.row, line.col - 3}, {line.row, line.col + 3}};
     } else {
         for (Cell bomb : seen.bombs)
             for (Move move : all_moves) goals.push_back(step(bomb, move));

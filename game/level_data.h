@@ -145,6 +145,8 @@ constexpr uint8_t fog_color = 80;
 constexpr uint8_t double_line_code = 186; // level 8: sends the enemy back
 constexpr uint8_t patroller_code = 15;    // level 7: enemy 2 on row 2
 constexpr uint8_t patroller_color = 44;
+constexpr int patroller_turn_before_col = 6;  // it turns back once left of this column
+constexpr int patroller_turn_after_col = 25;  // or right of this one
 constexpr uint8_t captured_color = 44;    // level 8: the enemy's colour once captured
 
 struct MazeCell {

@@ -224,7 +224,7 @@ void temple_patroller() {
     statement(715, [] { locate(game.enemy2_row, game.enemy2_col); });
     statement(715, [] { color(patroller_color); });
     statement(715, [] { print({text(" ")}); });
-    if (condition(716, [] { return game.enemy2_col < 6 || game.enemy2_col > 25; }))
+    if (condition(716, [] { return game.enemy2_col < patroller_turn_before_col || game.enemy2_col > patroller_turn_after_col; }))
         statement(716, [] { game.phase_counter = -game.phase_counter; });
     statement(717, [] { game.enemy2_col = game.enemy2_col + game.phase_counter; });
     draw_char(718, game.enemy2_row, game.enemy2_col, patroller_color, patroller_code);
