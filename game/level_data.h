@@ -130,6 +130,34 @@ constexpr uint8_t wall_code = 219;
 constexpr uint8_t trap_code = 178;
 constexpr uint8_t bomb_code = 235;
 constexpr uint8_t hero_code = 2;
+constexpr uint8_t blank_code = 32;
+constexpr uint8_t hero_color = 66;
+// The hero cannot step onto a door, nor onto any code from 177 (▒) up:
+// walls, traps, the lines, the bomb.
+constexpr uint8_t lowest_blocking_code = 177;
+
+// The pieces the levels' own mechanisms draw (game/mechanics.cpp).
+constexpr uint8_t drop_code = 46;         // level 5: "."
+constexpr uint8_t drop_color = 40;
+constexpr uint8_t obstacle_code = 231;    // level 5: turns a drop aside
+constexpr uint8_t fog_code = 176;         // level 8
+constexpr uint8_t fog_color = 80;
+constexpr uint8_t double_line_code = 186; // level 8: sends the enemy back
+constexpr uint8_t patroller_code = 15;    // level 7: enemy 2 on row 2
+constexpr uint8_t patroller_color = 44;
+constexpr int patroller_turn_before_col = 6;  // it turns back once left of this column
+constexpr int patroller_turn_after_col = 25;  // or right of this one
+constexpr uint8_t captured_color = 44;    // level 8: the enemy's colour once captured
+
+struct MazeCell {
+    uint8_t row, col;
+};
+
+// Level 4: the generator's cells around the bomb's chamber, which turn from
+// walls to traps and back every so many chaser turns.
+inline constexpr MazeCell generator_cells[] = {{10, 15}, {10, 18}, {12, 15}, {12, 18}};
+constexpr int generator_turns_normal = 10;
+constexpr int generator_turns_hard = 3;
 
 // Levels 1 to 9 at indexes 0 to 8.
 inline constexpr std::array<LevelLayout, level_count> level_layouts{{

@@ -7,16 +7,6 @@
 
 namespace {
 
-constexpr float blank_code = 32;
-constexpr float drop_code = 46;      // "."
-constexpr float obstacle_code = 231; // level 5: turns a drop aside
-constexpr float fog_code = 176;
-constexpr float fog_color = 80;
-constexpr float double_line_code = 186;
-constexpr float patroller_code = 15;
-constexpr float patroller_color = 44;
-constexpr float captured_color = 44;  // level 8: the enemy's colour once captured
-
 struct Cell {
     float row, col;
 };
@@ -52,21 +42,19 @@ constexpr CornerKey corner_keys[] = {
     {{22, 2}, &GameState::key4_taken},
 };
 
-// The generator's cells around the bomb's chamber.
-constexpr Cell generator_cells[] = {{10, 15}, {10, 18}, {12, 15}, {12, 18}};
-
 float keys_taken_sum() { return game.key1_taken + game.key2_taken + game.key3_taken + game.key4_taken; }
 
 void generator_turn() {
-    if (condition(677, [] { return (game.phase_counter == 10 && game.hard_mode == 0) || (game.phase_counter == 3 && game.hard_mode == 1); })) {
+    if (condition(677, [] { return (game.phase_counter == generator_turns_normal && game.hard_mode == 0) ||
+                                     (game.phase_counter == generator_turns_hard && game.hard_mode == 1); })) {
         statement(677, [] { game.phase_counter = 0; });
         statement(677, [] { game.generator_state = -game.generator_state; });
     }
     statement(678, [] { game.phase_counter = game.phase_counter + 1; });
     if (condition(679, [] { return game.generator_state == 1; }))
-        for (const Cell& cell : generator_cells) draw_char(679, cell.row, cell.col, 53, trap_code);
+        for (const MazeCell& cell : generator_cells) draw_char(679, cell.row, cell.col, 53, trap_code);
     if (condition(679, [] { return game.generator_state == -1; }))
-        for (const Cell& cell : generator_cells) draw_char(679, cell.row, cell.col, 9, wall_code);
+        for (const MazeCell& cell : generator_cells) draw_char(679, cell.row, cell.col, 9, wall_code);
 }
 
 // Level 5 -------------------------------------------------------------------
@@ -171,7 +159,7 @@ void falling_drop() {
         statement(685, [] { game.enemy1_col = game.enemy1_col + 1; });
     if (condition(686, [] { return drop_turns_aside(-1) && game.drop_random <= 0.5f; }))
         statement(686, [] { game.enemy1_col = game.enemy1_col - 1; });
-    statement(687, [] { color(40); });
+    statement(687, [] { color(drop_color); });
     statement(687, [] { locate(game.enemy1_row, game.enemy1_col); });
     statement(687, [] { print({text(".")}); });
     int line = 688;
@@ -236,7 +224,7 @@ void temple_patroller() {
     statement(715, [] { locate(game.enemy2_row, game.enemy2_col); });
     statement(715, [] { color(patroller_color); });
     statement(715, [] { print({text(" ")}); });
-    if (condition(716, [] { return game.enemy2_col < 6 || game.enemy2_col > 25; }))
+    if (condition(716, [] { return game.enemy2_col < patroller_turn_before_col || game.enemy2_col > patroller_turn_after_col; }))
         statement(716, [] { game.phase_counter = -game.phase_counter; });
     statement(717, [] { game.enemy2_col = game.enemy2_col + game.phase_counter; });
     draw_char(718, game.enemy2_row, game.enemy2_col, patroller_color, patroller_code);

@@ -22,16 +22,16 @@ bool cursor_key_is(const char* scan) { return same_text(game.key, join(chr(0), t
 Screen move_hero(float row_step, float col_step) {
     if (condition(876, [&] {
             float target = screen_char(game.hero_row + row_step, game.hero_col + col_step);
-            return target >= 177 || target == door_code;
+            return target >= lowest_blocking_code || target == door_code;
         }))
         return Screen::play;
     statement(877, [] { locate(game.hero_row, game.hero_col); });
-    statement(877, [] { color(66); });
+    statement(877, [] { color(hero_color); });
     statement(877, [] { print({text(" ")}); });
     statement(878, [&] { game.hero_row = game.hero_row + row_step; });
     statement(878, [&] { game.hero_col = game.hero_col + col_step; });
     statement(879, [] { locate(game.hero_row, game.hero_col); });
-    statement(879, [] { color(66); });
+    statement(879, [] { color(hero_color); });
     statement(879, [] { print({chr(hero_code)}); });
     return Screen::play;
 }

@@ -23,7 +23,7 @@ for difficulty in "${difficulties[@]}"; do
     : >"$log"
     echo "=== whole game, $difficulty, 9 lives"
     start=$(date +%s)
-    if build/default/tests/autopilot --whole-game --difficulty "$difficulty" --lives 9 --log "$log" \
+    if build/default/autopilot/autopilot --whole-game --difficulty "$difficulty" --lives 9 --log "$log" \
         --failure-shot "build/autopilot-$difficulty-failure.ppm" >/dev/null; then
         result=won
     else

@@ -14,7 +14,7 @@ cmake --preset default >/dev/null && cmake --build --preset default >/dev/null |
 
 shots=$(mktemp -d)
 trap 'rm -rf "$shots"' EXIT
-build/default/tests/autopilot --levels 1-1 --shots "$shots" >/dev/null ||
+build/default/autopilot/autopilot --levels 1-1 --shots "$shots" >/dev/null ||
     echo "the autopilot did not finish level 1; keeping what it saw"
 TZ_SCREENSHOT_DIR="$shots" build/default/tests/game_tests \
     --gtest_filter='EndingWindow.RebootTextIn640x480ThenCaptureTheEndAndTheMedalOnTheTitle' >/dev/null ||

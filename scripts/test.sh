@@ -115,7 +115,7 @@ run_on_sdl12_compat() {
     count_results "autopilot on sdl12-compat" "$autopilot_log" build/default
 }
 
-# One whole game on Hard by the autopilot (tests/autopilot) in the plain
+# One whole game on Hard by the autopilot (autopilot/) in the plain
 # build, after the other window tests, as one test: the nine levels, the
 # ending, then the medal screen and the title with the medal, each held
 # pixel for pixel against a picture built from the game's drawing rules.
@@ -124,8 +124,8 @@ run_hard_game() {
     echo "=== autopilot: a whole game on Hard"
     local log=build/autopilot-hard-test.log
     : >"$log"
-    if [ -x build/default/tests/autopilot ] &&
-        build/default/tests/autopilot --whole-game --difficulty hard --lives 9 --log "$log" \
+    if [ -x build/default/autopilot/autopilot ] &&
+        build/default/autopilot/autopilot --whole-game --difficulty hard --lives 9 --log "$log" \
             --failure-shot build/autopilot-hard-test-failure.ppm >/dev/null 2>&1; then
         passed=$((passed + 1))
     else

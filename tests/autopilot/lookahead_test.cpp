@@ -6,40 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "lookahead.h"
-#include "start_board.h"
+#include "autopilot/lookahead.h"
+#include "boards.h"
 
 namespace {
-
-// A board from text rows starting at row 1, column 1: '#' wall, 'T' trap,
-// 'H' hero, 'E' chaser, 'B' bomb, '*' key, '|' double line, ':' fog,
-// 'P' patroller; anything else is blank.
-Board drawn(const std::vector<std::string>& rows, const LevelLook& look) {
-    Board board;
-    for (size_t r = 0; r < rows.size(); ++r) {
-        for (size_t c = 0; c < rows[r].size(); ++c) {
-            const int row = static_cast<int>(r) + 1, col = static_cast<int>(c) + 1;
-            uint8_t code = 32;
-            int color = 0;
-            switch (rows[r][c]) {
-            case '#': code = 219, color = 9; break;
-            case 'T': code = 178, color = 53; break;
-            case 'H': code = 2, color = 66; break;
-            case 'E': code = look.chaser_glyph, color = look.chaser_colors[0]; break;
-            case 'B': code = 235, color = 8; break;
-            case '*': code = '*', color = 14; break;
-            case '|': code = 186, color = 9; break;
-            case ':': code = 176, color = 80; break;
-            case 'P': code = 15, color = 44; break;
-            default: break;
-            }
-            board.code[row][col] = code;
-            board.color[row][col] = static_cast<uint8_t>(color == 0 ? 0 : shown_color(color));
-        }
-    }
-    return board;
-}
-
 
 bool beside_code(const Board& board, Cell cell, uint8_t code) {
     for (Move move : all_moves)
@@ -83,7 +53,7 @@ TEST(Lookahead, LastLevelGuardIsDrawnAwayFromTheBomb) {
         ASSERT_TRUE(ahead.found) << ahead.nodes << " states, held out " << ahead.survived << " moves";
         EXPECT_EQ(ahead.aim, Aim::bomb);
         ASSERT_FALSE(ahead.hero_path.empty());
-        for (Cell cell : ahead.hero_path) EXPECT_FALSE(beside_code(board, cell, 178)) << cell.row << "," << cell.col;
+        for (Cell cell : ahead.hero_path) EXPECT_FALSE(beside_code(board, cell, trap_code)) << cell.row << "," << cell.col;
         EXPECT_EQ(distance(ahead.hero_path.back(), seen.bombs.front()), 1);
         EXPECT_EQ(ahead.expected.size(), ahead.moves.size() + 1);
     }
@@ -94,9 +64,7 @@ TEST(Lookahead, LastLevelGuardIsDrawnAwayFromTheBomb) {
 // and waits for it rather than walking off.
 TEST(Lookahead, FogEnemyBesideTheDoubleLineIsCaught) {
     LevelLook look = level_look(8, false);
-    std::vector<std::string> rows(23, std::string(31, ':'));
-    for (auto& row : rows) row.front() = row.back() = '#';
-    rows.front() = rows.back() = std::string(31, '#');
+    std::vector<std::string> rows = room(':');
     rows[1][15] = 'B';  // bomb at 2,16 behind walls
     rows[1][14] = rows[1][16] = rows[2][14] = rows[2][16] = rows[3][15] = '#';
     rows[21][16] = '|';  // the double line at 22,17
@@ -142,15 +110,7 @@ TEST(Lookahead, PatrollerRowIsEnteredOnlyBehindIt) {
 // the way is taken only while the generator is known to be walls.
 TEST(Lookahead, GeneratorIsPassedOnlyInAWallPhase) {
     LevelLook look = level_look(4, false);
-    Board board = start_board(4);
-    board.code[7][20] = 32;
-    board.color[7][20] = 0;
-    board.code[11][13] = 2;  // the hero waits west of the generator
-    board.color[11][13] = static_cast<uint8_t>(shown_color(66));
-    board.code[10][16] = 235;  // the bomb, shown after the four keys
-    for (int row = 2; row <= 22; ++row)
-        for (int col = 2; col <= 30; ++col)
-            if (board.code[row][col] == '*') board.code[row][col] = 32;
+    Board board = generator_board({11, 13});  // the hero waits west of the generator
     Sighting seen = look_at(board, look);
     ASSERT_TRUE(seen.hero_seen);
     ASSERT_EQ(seen.bombs.size(), 1u);

@@ -2,19 +2,16 @@
 // drawn situations: a wrong rule here loses lives in every run.
 #include <gtest/gtest.h>
 
-#include "planner.h"
-#include "start_board.h"
+#include "autopilot/planner.h"
+#include "boards.h"
 
 namespace {
 
 // The maze area walled round and empty but for the hero.
-Board walled_room_with_hero_at(int hero_row, int hero_col) {
-    Board board;
-    for (int row = 1; row <= 23; ++row)
-        for (int col = 1; col <= 31; ++col) board.code[row][col] = (row == 1 || row == 23 || col == 1 || col == 31) ? 219 : 32;
-    board.code[hero_row][hero_col] = 2;
-    board.color[hero_row][hero_col] = static_cast<uint8_t>(shown_color(66));
-    return board;
+Board walled_room_with_hero_at(int hero_row, int hero_col, const LevelLook& look) {
+    std::vector<std::string> rows = room(' ');
+    rows[static_cast<size_t>(hero_row - 1)][static_cast<size_t>(hero_col - 1)] = 'H';
+    return drawn(rows, look);
 }
 
 }  // namespace
@@ -43,16 +40,43 @@ TEST(Planner, StartOfEveryLevelSeesTheHeroAndNeverStepsIntoDanger) {
     }
 }
 
+// The pieces the levels draw, as the game draws them: which of them the
+// autopilot takes for a chaser, on either difficulty.
+TEST(Planner, EachLevelsChaserIsToldFromTheOtherPieces) {
+    const struct {
+        const char* name;
+        int level;
+        uint8_t code, color;
+        int row;
+        bool chaser;
+    } cases[] = {
+        {"level 5: the falling drop", 5, drop_code, drop_color, 10, true},
+        {"level 5: a landed drop", 5, drop_code, drop_color, 22, false},
+        {"level 5: the dropper", 5, level_layout(5).enemy_glyph, level_layout(5).enemy_color, 2, false},
+        {"level 7: the patroller", 7, patroller_code, patroller_color, 2, false},
+        {"level 8: the enemy, caught once", 8, fog_code, captured_color, 10, true},
+        {"level 8: the fog", 8, fog_code, fog_color, 10, false},
+        {"level 3: its enemy's glyph, which it never draws", 3, level_layout(3).enemy_glyph, level_layout(3).enemy_color, 10, false},
+    };
+    for (const auto& row : cases)
+        for (bool hard : {false, true}) {
+            SCOPED_TRACE(std::string(row.name) + (hard ? ", hard" : ""));
+            const LevelLook look = level_look(row.level, hard);
+            Board board = walled_room_with_hero_at(20, 20, look);
+            put(board, {row.row, 10}, row.code, row.color);
+            EXPECT_EQ(look_at(board, look).chasers.size(), row.chaser ? 1u : 0u);
+        }
+}
+
 // A small walled room: the chaser's greedy rules decide whether it reaches
 // the hero, and the survival check must follow them exactly.
 TEST(Planner, ChaserRulesStopAtWallsAndCatchAHeroBesideThem) {
     LevelLook look = level_look(1, false);
     // The hero straight above the chaser with a wall between: rules 1 and 2
     // see the wall, rules 3 and 4 see the same column, so it never moves.
-    Board board = walled_room_with_hero_at(10, 10);
-    board.code[11][10] = 219;
-    board.code[12][10] = 4;
-    board.color[12][10] = static_cast<uint8_t>(shown_color(120));
+    Board board = walled_room_with_hero_at(10, 10, look);
+    put(board, {11, 10}, wall_code, 9);
+    put(board, {12, 10}, look.chaser_glyph, level_layout(1).enemy_color);
     Sighting seen = look_at(board, look);
     ASSERT_EQ(seen.chasers.size(), 1u);
     EXPECT_TRUE(survives(board, seen, look, {}, 40));
@@ -69,7 +93,7 @@ TEST(Planner, ChaserRulesStopAtWallsAndCatchAHeroBesideThem) {
     EXPECT_FALSE(chaser_turn(codes, chaser, Cell{10, 12}, look));
     EXPECT_EQ(chaser, (Cell{12, 11})) << "after the right move the up rule is not tried again in the same turn";
     chaser = Cell{11, 12};
-    codes[10][12] = 2;  // the hero's cell shows him, so it is not free
+    codes[10][12] = hero_code;  // the hero's cell shows him, so it is not free
     EXPECT_TRUE(chaser_turn(codes, chaser, Cell{10, 12}, look)) << "a chaser beside the hero steps onto him";
 }
 
@@ -78,8 +102,8 @@ TEST(Planner, ChaserRulesStopAtWallsAndCatchAHeroBesideThem) {
 // neutralising shows a "*" where the bomb was, which must not read as a key.
 TEST(Planner, NoKeyIsTypedBesideTheBombEvenWhenItShowsAsAStar) {
     LevelLook look = level_look(3, false);
-    Board board = walled_room_with_hero_at(10, 10);
-    board.code[9][10] = 235;
+    Board board = walled_room_with_hero_at(10, 10, look);
+    board.code[9][10] = bomb_code;
     PilotMemory memory;
     EXPECT_EQ(plan_move(board, look_at(board, look), look, memory).move, Move::none);
     board.code[9][10] = '*';
@@ -111,18 +135,9 @@ TEST(Planner, LevelFourWaitsBesideTheEntranceAndDashesWhenTheWallsCome) {
     const LevelLook look = level_look(4, true);
     for (const Case& row : cases) {
         SCOPED_TRACE(row.name);
-        Board board = start_board(4);
-        for (Cell key : {Cell{2, 2}, Cell{2, 30}, Cell{22, 2}, Cell{22, 30}}) board.code[key.row][key.col] = 32;
-        board.code[7][20] = 32;
-        board.color[7][20] = 0;
-        board.code[10][16] = 235;
-        for (Cell g : {Cell{10, 15}, Cell{10, 18}, Cell{12, 15}, Cell{12, 18}}) board.code[g.row][g.col] = row.walls ? 219 : 178;
-        board.code[row.hero.row][row.hero.col] = 2;
-        board.color[row.hero.row][row.hero.col] = static_cast<uint8_t>(shown_color(66));
-        for (Cell chaser : {Cell{2, 8}, Cell{22, 24}}) {
-            board.code[chaser.row][chaser.col] = look.chaser_glyph;
-            board.color[chaser.row][chaser.col] = static_cast<uint8_t>(look.chaser_colors[0]);
-        }
+        Board board = generator_board(row.hero);
+        for (MazeCell g : generator_cells) board.code[g.row][g.col] = row.walls ? wall_code : trap_code;
+        for (Cell chaser : {Cell{2, 8}, Cell{22, 24}}) put(board, chaser, look.chaser_glyph, level_layout(4).enemy_color);
         Sighting seen = look_at(board, look);
         ASSERT_EQ(seen.chasers.size(), 2u);
         PilotMemory memory;
@@ -137,7 +152,7 @@ TEST(Planner, LevelFourWaitsBesideTheEntranceAndDashesWhenTheWallsCome) {
             plan_move(board, seen, look, memory);
             memory.plan = {};
             memory.chaser_turns = 20;
-            memory.clock = 10 + row.turns_since_change * 5 / 18.2;
+            memory.clock = 10 + row.turns_since_change * look.period / tuning::ticks_per_second;
         }
         Decision decision = plan_move(board, seen, look, memory);
         if (row.wanted == Move::none) {

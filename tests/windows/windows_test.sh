@@ -126,7 +126,7 @@ grep -q '^\[  FAILED  \]' "$tmp/window.log" && sed -n '/Failure/,+6p' "$tmp/wind
 autopilot_wins() {  # autopilot_wins NAME AUTOPILOT-OPTIONS...
     local name=$1
     shift
-    TZ_GAME_COMMAND=$tmp/game TZ_WINDOW_FRAME=3,22,3,3 "$linux/tests/autopilot" "$@" \
+    TZ_GAME_COMMAND=$tmp/game TZ_WINDOW_FRAME=3,22,3,3 "$linux/autopilot/autopilot" "$@" \
         --log "$win/autopilot-$name.log" --failure-shot "$win/autopilot-$name-failure.ppm" >/dev/null 2>&1
 }
 restart_wine

@@ -9,23 +9,21 @@
 #include <queue>
 #include <unordered_set>
 
+#include "tuning.h"
+
 namespace {
 
-constexpr uint8_t blank = 32;
-constexpr uint8_t hero_code = 2;
-constexpr uint8_t trap = 178;
-constexpr uint8_t door = 8;
-constexpr uint8_t fog = 176;
-constexpr uint8_t double_line = 186;
+// Level 8: the double line on its bottom row, from the level's maze.
+Cell double_line() {
+    const LevelLayout& layout = level_layout(8);
+    for (int row = 0; row < maze_inner_rows; ++row)
+        for (int col = 0; col < maze_width; ++col)
+            if (layout.rows[static_cast<size_t>(row)][static_cast<size_t>(col)] == double_line_code) return {row + 2, col + 1};
+    return {};
+}
 
 constexpr int max_chasers = 2;
-constexpr int max_worlds = 14;
-
-constexpr Cell generator_cells[] = {{10, 15}, {10, 18}, {12, 15}, {12, 18}};
-
-using Distances = std::array<std::array<int, 32>, 24>;  // [row][col] over the maze
-
-bool blocks_hero(uint8_t code) { return code >= 177 || code == door; }
+constexpr int max_worlds = 14;  // the paces of level 4: 2 + 3 + 4 + 5 phases
 
 struct Spot {
     int8_t row = 0, col = 0;
@@ -56,9 +54,9 @@ public:
         : board_(board), seen_(seen), look_(look), limits_(limits) {
         for (int row = 0; row <= 25; ++row)
             for (int col = 0; col <= 40; ++col) base_[row][col] = board.code[row][col];
-        base_[seen.hero.row][seen.hero.col] = blank;
-        for (Cell chaser : seen.chasers) base_[chaser.row][chaser.col] = look.level == 8 ? fog : blank;
-        if (seen.patroller_seen) base_[seen.patroller.row][seen.patroller.col] = blank;
+        base_[seen.hero.row][seen.hero.col] = blank_code;
+        for (Cell chaser : seen.chasers) base_[chaser.row][chaser.col] = look.level == 8 ? fog_code : blank_code;
+        if (seen.patroller_seen) base_[seen.patroller.row][seen.patroller.col] = blank_code;
         chaser_count_ = std::min<int>(static_cast<int>(seen.chasers.size()), max_chasers);
         std::vector<int> rates = limits.rates.empty() ? std::vector<int>{look.period} : limits.rates;
         for (int rate : rates) {
@@ -174,16 +172,18 @@ public:
         };
         std::vector<Cell> standable;
         std::copy_if(goals.begin(), goals.end(), std::back_inserter(standable), passable);
-        goal_distance_ = flood(standable, passable);
+        goal_distance_ = flood(board_, standable, passable);
     }
     int goal_distance(Cell cell) const { return goal_distance_[cell.row][cell.col]; }
 
     // Level 8: the enemy's way (through fog and blanks) to the cells beside
     // the double line where it is caught.
     void measure_capture_distance() {
-        capture_distance_ = flood({{21, 17}, {22, 16}, {22, 18}}, [&](Cell cell) {
+        const Cell line = double_line();
+        const std::vector<Cell> beside_line = {step(line, Move::up), step(line, Move::left), step(line, Move::right)};
+        capture_distance_ = flood(board_, beside_line, [&](Cell cell) {
             uint8_t code = base_[cell.row][cell.col];
-            return code == blank || code == fog;
+            return code == blank_code || code == fog_code;
         });
     }
 
@@ -222,34 +222,6 @@ public:
 private:
     bool is_fog_gate(Cell cell) const { return std::find(fog_gates_.begin(), fog_gates_.end(), cell) != fog_gates_.end(); }
 
-    // Steps from the nearest of the starts to every maze cell over the cells
-    // that pass; INT_MAX where none leads.
-    template <typename Passable>
-    Distances flood(const std::vector<Cell>& starts, Passable passable) const {
-        Distances steps;
-        for (auto& row : steps) row.fill(INT_MAX);
-        std::vector<Cell> queue;
-        for (Cell start : starts) {
-            if (!board_.inside(start)) continue;
-            steps[start.row][start.col] = 0;
-            queue.push_back(start);
-        }
-        for (size_t next = 0; next < queue.size(); ++next) {
-            Cell here = queue[next];
-            for (Move move : all_moves) {
-                Cell cell = step(here, move);
-                if (!board_.inside(cell) || steps[cell.row][cell.col] != INT_MAX || !passable(cell)) continue;
-                steps[cell.row][cell.col] = steps[here.row][here.col] + 1;
-                queue.push_back(cell);
-            }
-        }
-        return steps;
-    }
-
-    static bool is_generator(Cell cell) {
-        return std::find(std::begin(generator_cells), std::end(generator_cells), cell) != std::end(generator_cells);
-    }
-
     bool beside_generator(Cell cell) const {
         for (Move move : all_moves)
             if (is_generator(step(cell, move))) return true;
@@ -260,7 +232,7 @@ private:
     bool beside_trap(Cell cell) const {
         for (Move move : all_moves) {
             Cell next = step(cell, move);
-            if (board_.at(next) == trap && !(look_.level == 4 && is_generator(next))) return true;
+            if (board_.at(next) == trap_code && !(look_.level == 4 && is_generator(next))) return true;
         }
         return false;
     }
@@ -270,7 +242,7 @@ private:
         uint8_t code = base_[cell.row][cell.col];
         bool gate_open = is_fog_gate(cell) && captured == all_worlds() && !worlds_.empty();
         if (blocks_hero(code) && !gate_open) return false;
-        if (look_.level == 5 && code == 231) return false;
+        if (look_.level == 5 && code == obstacle_code) return false;
         return beside_bomb(cell) || !beside_trap(cell);
     }
 
@@ -281,7 +253,7 @@ private:
         patroller_cols_.push_back(col);
         for (int i = 0; i <= limits_.max_depth + 2; ++i) {
             if (direction != 0) {
-                if (col < 6 || col > 25) direction = -direction;
+                if (col < patroller_turn_before_col || col > patroller_turn_after_col) direction = -direction;
                 col += direction;
             }
             patroller_cols_.push_back(col);
@@ -308,44 +280,33 @@ private:
     }
 
     uint8_t code_for_chaser(const Spot* chasers, int self, Cell cell, Cell hero, bool captured) const {
-        if (cell.row < 1 || cell.row > 23 || cell.col < 1 || cell.col > 31) return 219;
+        if (!board_.inside(cell)) return wall_code;
         if (cell == hero) return hero_code;
         for (int k = 0; k < chaser_count_; ++k)
             if (k != self && chasers[k].cell() == cell) return look_.chaser_glyph;
         if (look_.level == 8) {
-            if (trail_[cell.row][cell.col] == trail_stamp_ && !(cell == seen_.hero)) return blank;
-            if (captured && is_fog_gate(cell)) return fog;
+            if (trail_[cell.row][cell.col] == trail_stamp_ && !(cell == seen_.hero)) return blank_code;
+            if (captured && is_fog_gate(cell)) return fog_code;
         }
-        if (cell == seen_.hero) return blank;
+        if (cell == seen_.hero) return blank_code;
         return base_[cell.row][cell.col];
     }
 
     // One chaser's turn by the game's rules; true when it catches the hero.
+    // Level 8: the double line first sends the enemy back to its start.
     bool turn(Spot* chasers, int self, Cell hero, bool& captured) const {
         Cell chaser = chasers[self].cell();
         if (look_.level == 8) {
             for (const ChaserRule& rule : chaser_rules) {
-                if (rule.wanted(chaser, hero) && board_.at(step(chaser, rule.move)) == double_line) {
-                    chaser = {2, 2};
+                if (rule.wanted(chaser, hero) && board_.at(step(chaser, rule.move)) == double_line_code) {
+                    chaser = {level_layout(8).enemy1_row, level_layout(8).enemy1_col};
                     captured = true;
                 }
             }
         }
-        auto walk = [&](uint8_t free_code) {
-            for (const ChaserRule& rule : chaser_rules) {
-                Cell next = step(chaser, rule.move);
-                if (!rule.wanted(chaser, hero) || code_for_chaser(chasers, self, next, hero, captured) != free_code) continue;
-                chaser = next;
-                if (!look_.double_step) return true;
-            }
-            return false;
-        };
-        bool ended = walk(blank) || (look_.level == 8 && walk(fog));
+        const bool caught = chaser_turn(chaser, hero, look_, [&](Cell cell) { return code_for_chaser(chasers, self, cell, hero, captured); });
         chasers[self] = spot_of(chaser);
-        if (ended) return false;
-        for (const ChaserRule& rule : chaser_rules)
-            if (rule.wanted(chaser, hero) && step(chaser, rule.move) == hero) return true;
-        return false;
+        return caught;
     }
 
     const Board& board_;
@@ -406,7 +367,9 @@ Lookahead look_ahead(const Board& board, const Sighting& seen, const LevelLook& 
     std::vector<Cell> goals;
     if (want_capture) {
         // The enemy is caught beside the double line with the hero beyond it.
-        goals = {{22, 14}, {22, 20}};
+        // Three cells from the line, out of the enemy's reach as it is caught.
+        const Cell line = double_line();
+        goals = {{line.row, line.col - 3}, {line.row, line.col + 3}};
     } else {
         for (Cell bomb : seen.bombs)
             for (Move move : all_moves) goals.push_back(step(bomb, move));
@@ -453,14 +416,14 @@ Lookahead look_ahead(const Board& board, const Sighting& seen, const LevelLook& 
                 found_aim = Aim::bomb;
                 break;
             }
-            // Level 4's corner keys lie in pockets some five cells deep:
-            // a key counts only with a way back out that holds.
-            if (sim.on_key(hero) && holds_for(sim, states, to, look.level == 4 ? 9 : 6)) {
+            // A key counts only with a way back out that holds.
+            const int way_out = look.level == 4 ? tuning::generator_key_way_out_moves : tuning::key_way_out_moves;
+            if (sim.on_key(hero) && holds_for(sim, states, to, way_out)) {
                 found_at = index;
                 found_aim = Aim::key;
                 break;
             }
-            if (want_capture && to.captured == sim.all_worlds() && holds_for(sim, states, to, 4)) {
+            if (want_capture && to.captured == sim.all_worlds() && holds_for(sim, states, to, tuning::capture_way_out_moves)) {
                 found_at = index;
                 found_aim = Aim::capture;
                 break;

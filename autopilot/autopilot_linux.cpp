@@ -36,7 +36,8 @@ extern "C" {
 #include "board.h"
 #include "medal_frames.h"
 #include "planner.h"
-#include "window_reader.h"
+#include "tuning.h"
+#include "window_reader_linux.h"
 
 namespace {
 
@@ -136,8 +137,9 @@ std::string board_picture(const Board& board, const Sighting& seen) {
         for (int col = 1; col <= 31; ++col) {
             Cell cell{row, col};
             uint8_t code = board.at(cell);
-            char c = code == 32 ? ' ' : code == 178 ? 'x' : code == 219 || code >= 177 ? '#' : code == 8 ? '+' : code == 235 ? 'B'
-                   : code == 42 || code == 156 ? 'k' : code == '.' ? '.' : code == 176 ? ',' : code < 127 && code >= 32 ? static_cast<char>(code) : '?';
+            char c = code == blank_code ? ' ' : code == trap_code ? 'x' : code == bomb_code ? 'B' : code == fog_code ? ','
+                   : code >= lowest_blocking_code ? '#' : code == door_code ? '+' : code == star_key_code || code == pound_key_code ? 'k'
+                   : code < 127 && code >= 32 ? static_cast<char>(code) : '?';
             for (Cell chaser : seen.chasers)
                 if (chaser == cell) c = 'E';
             if (seen.patroller_seen && seen.patroller == cell) c = 'P';
@@ -145,6 +147,16 @@ std::string board_picture(const Board& board, const Sighting& seen) {
             out += c;
         }
         out += '\n';
+    }
+    return out;
+}
+
+// The codes and colours of the four cells around the hero, for the log of a lost life.
+std::string surroundings(const Board& board, Cell hero) {
+    std::string out;
+    for (const char* name : {"up", "down", "left", "right"}) {
+        const Move move = name[0] == 'u' ? Move::up : name[0] == 'd' ? Move::down : name[0] == 'l' ? Move::left : Move::right;
+        out += std::string(" ") + name + " " + std::to_string(board.at(step(hero, move))) + "/" + std::to_string(board.color_at(step(hero, move)));
     }
     return out;
 }
@@ -161,9 +173,9 @@ public:
         : session_(session), reader_(reader), options_(options), log_(log) {}
 
     bool capture() {
-        for (int attempt = 0; attempt < 50; ++attempt) {
+        for (int attempt = 0; attempt < tuning::read_tries; ++attempt) {
             if (reader_.read(screen_)) return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            std::this_thread::sleep_for(std::chrono::milliseconds(tuning::read_retry_ms));
         }
         return false;
     }
@@ -184,7 +196,7 @@ public:
         while (seconds_since(start) < seconds) {
             if (capture() && wanted(screen_)) return true;
             if (!game_running()) return false;
-            std::this_thread::sleep_for(std::chrono::milliseconds(30));
+            std::this_thread::sleep_for(std::chrono::milliseconds(tuning::wait_poll_ms));
         }
         return false;
     }
@@ -193,7 +205,7 @@ public:
 
     // Sets lives and difficulty from the menu's own lines.
     bool set_up_menu() {
-        if (!wait_for(on_menu, 60)) return fail("the menu did not appear");
+        if (!wait_for(on_menu, tuning::screen_wait_s)) return fail("the menu did not appear");
         save_shot("title");
         const std::string lives_line = "B- Lifes: " + std::to_string(options_.lives) + " ";
         for (int i = 0; i < 4 && !screen_.shows(11, 15, lives_line); ++i) {
@@ -227,18 +239,18 @@ public:
             // F is typed once the next level plays, and once only: a game
             // that does not take it fails the run.
             int next = options_.last_level + 1;
-            if (next <= 9) wait_for([&](const TextScreen& s) { return level_shown(s) == next; }, 60);
+            if (next <= level_count) wait_for([&](const TextScreen& s) { return level_shown(s) == next; }, tuning::screen_wait_s);
             type("f");
             return true;
         }
         if (options_.run == Options::Run::whole_game) {
-            if (!wait_for([](const TextScreen& s) { return s.shows(8, 15, "THE END"); }, 60)) return fail("no ending");
+            if (!wait_for([](const TextScreen& s) { return s.shows(8, 15, "THE END"); }, tuning::screen_wait_s)) return fail("no ending");
             save_shot("ending");
             log_.line("ending shown, final score " + std::to_string(last_score_));
         }
         const bool medal_earned = options_.difficulty == "hard" && options_.run == Options::Run::whole_game;
         if (medal_earned && !medal_screen_shown()) return false;
-        if (!wait_for(on_menu, 180)) return fail("the title did not come back");
+        if (!wait_for(on_menu, tuning::title_wait_s)) return fail("the title did not come back");
         if (medal_earned) {
             const int differing = title_with_medal(options_.lives).differing_pixels(reader_.last_ppm());
             if (differing != 0) return fail("the title with the medal differs from its picture in " + std::to_string(differing) + " pixels");
@@ -254,14 +266,14 @@ public:
     // must have been seen in one of its colours, and the screen must end
     // as its picture without it, pixel for pixel.
     bool medal_screen_shown() {
-        if (!wait_for([](const TextScreen& s) { return s.shows(1, 1, "Congratulation!"); }, 60)) return fail("no medal screen");
+        if (!wait_for([](const TextScreen& s) { return s.shows(1, 1, "Congratulation!"); }, tuning::screen_wait_s)) return fail("no medal screen");
         bool bravo = false;
         int differing = -1;
-        for (auto start = Clock::now(); seconds_since(start) < 60 && capture() && screen_.shows(1, 1, "Congratulation!");) {
+        for (auto start = Clock::now(); seconds_since(start) < tuning::screen_wait_s && capture() && screen_.shows(1, 1, "Congratulation!");) {
             const std::string& shot = reader_.last_ppm();
             bravo = bravo || medal_screen(44).differing_pixels(shot) == 0 || medal_screen(42).differing_pixels(shot) == 0;
             differing = medal_screen(0).differing_pixels(shot);
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            std::this_thread::sleep_for(std::chrono::milliseconds(tuning::idle_look_ms));
         }
         if (!bravo) return fail("the medal screen never showed as its picture with BRAVO");
         if (differing != 0) return fail("the medal screen ended " + std::to_string(differing) + " pixels away from its picture");
@@ -269,139 +281,166 @@ public:
         return true;
     }
 
-    // Plays until the level's bomb is neutralised. Lives lost restart it.
+    // A level as it is being played: what the looks have shown so far.
+    struct LevelRun {
+        int level = 0;
+        LevelLook look;
+        PilotMemory memory;
+        Clock::time_point start = Clock::now();
+        int steps = 0, moves_since_turn = 0;
+        int lives_at_start = -1, lives_now = -1, attempt_lives = -1;  // hearts shown
+        int time_left = 0;
+        bool clock_seen = false, neutralised = false;
+        Board board;  // of the last look that showed the hero
+        Sighting seen;
+    };
+
+    // What a look at the window leads to.
+    enum class Next { fail, won, look_again, decide };
+
+    // Plays until the level's bomb is neutralised, a look, a decision and a
+    // key at a time. Lives lost restart it.
     bool play_level(int level) {
-        if (!wait_for([&](const TextScreen& s) { return level_shown(s) == level; }, 60))
+        if (!wait_for([&](const TextScreen& s) { return level_shown(s) == level; }, tuning::screen_wait_s))
             return fail("level " + std::to_string(level) + " did not start");
-        const LevelLook look = level_look(level, options_.difficulty == "hard");
+        LevelRun run;
+        run.level = level;
+        run.look = level_look(level, options_.difficulty == "hard");
         neutralised_seen_ = false;
         hero_after_key_.reset();
-        PilotMemory memory;
-        auto start = Clock::now();
-        int moves_since_turn = 0;
         last_chasers_.clear();
-        int steps = 0, lives_at_start = -1, lives_now = -1, time_left = 0, attempt_lives = -1;
-        bool neutralised = false, clock_seen = false;
-        const double give_up_after = 400;
-        while (seconds_since(start) < give_up_after) {
-            if (!capture()) return fail("the window cannot be read");
-            if (!game_running()) return fail("the game ended");
-            int hearts = count_code(screen_, 7, 32, 3);
-            if (hearts > 0) {
-                if (lives_at_start < 0) lives_at_start = hearts;
-                if (attempt_lives != hearts) {
-                    if (attempt_lives > hearts) {
-                        log_.line("  life lost at " + std::to_string(last_hero_.row) + "," + std::to_string(last_hero_.col) + " (" + last_reason_ +
-                                  "), the clock showing " + std::to_string(time_left) + " s");
-                        if (debug_) {
-                            std::cerr << last_dump_ << std::endl;
-                            std::ofstream("/tmp/autopilot-death-" + std::to_string(++deaths_) + ".ppm") << last_ppm_;
-                        }
-                    }
-                    memory = PilotMemory{};  // a lost life starts the level afresh
-                    hero_after_key_.reset();
-                    attempt_lives = hearts;
-                    // A key still in the game's buffer from before (typed as
-                    // the hero was caught) moves him at the first steps; the
-                    // first move is made only once that has happened.
-                    std::this_thread::sleep_for(std::chrono::milliseconds(250));
-                    continue;
-                }
-                lives_now = hearts;
-            }
-            if (auto seconds = number_at(screen_, 3, 32); seconds && level_shown(screen_) == level) {
-                time_left = *seconds;
-                clock_seen = true;
-            }
-            if (screen_.shows(5, 8, "Bomb neutralised") || neutralised_seen_) neutralised = true;
-            if (screen_.shows(5, 15, "GAME OVER")) return fail("game over in level " + std::to_string(level));
-            int shown = level_shown(screen_);
-            // The next level's set-up shows only after a win.
-            if (shown == level + 1) neutralised = true;
-            bool next_shown = shown == level + 1 || (shown == 0 && neutralised);
-            if (neutralised && next_shown) break;
-            if (shown != level) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(20));
-                continue;
-            }
-            Board board = board_of(screen_);
-            Sighting seen = look_at(board, look);
-            if (!seen.hero_seen) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(20));
-                continue;
-            }
-            // The hero moves only for a key typed here: a move of his own
-            // is a key the game took that nobody typed.
-            if (hero_after_key_ && !(seen.hero == *hero_after_key_)) {
-                ++untyped_moves_;
-                if (debug_) std::cerr << "t=" << seconds_since(start) << " hero moved untyped to " << seen.hero.row << "," << seen.hero.col << "\n";
-            }
-            hero_after_key_ = seen.hero;
-            memory.clock = seconds_since(start);
-            if (memory.rates.empty()) {
-                // A move takes one game step or two (its key waits for the
-                // next tick, its picture for the next frame). Level 4's two
-                // double-stepping chasers punish a turn that comes early, so
-                // there a turn every two moves is played too.
-                memory.rates = {look.period - 2, look.period - 1, look.period};
-                if (look.level == 4) memory.rates.insert(memory.rates.begin(), look.period - 3);
-            }
-            note_chaser_turns(seen, moves_since_turn, debug_);
-            memory.moves_since_turn = last_chasers_.empty() ? -1 : moves_since_turn;
-            memory.chaser_turns = chaser_turns_;
-            if (clock_seen) memory.seconds_left = time_left;
-            auto planning = Clock::now();
-            Decision decision = plan_move(board, seen, look, memory);
-            const double planned_ms = std::chrono::duration<double, std::milli>(Clock::now() - planning).count();
-            // A long look-ahead on a busy machine may outlast a chaser turn:
-            // a way planned from chasers that have moved since is dropped
-            // and the search runs again on the screen as it is now.
-            if (planned_ms > 20 && !seen.chasers.empty() && capture() &&
-                look_at(board_of(screen_), look).chasers != seen.chasers) {
-                memory.plan = {};
-                continue;
-            }
-            last_hero_ = seen.hero;
-            last_reason_ = decision.reason;
-            if (debug_) {
-                last_dump_ = board_picture(board, seen);
-                last_ppm_ = reader_.last_ppm();
-                char around[96];
-                std::snprintf(around, sizeof around, " up %d/%d down %d/%d left %d/%d right %d/%d", board.at(step(seen.hero, Move::up)), board.color_at(step(seen.hero, Move::up)),
-                              board.at(step(seen.hero, Move::down)), board.color_at(step(seen.hero, Move::down)), board.at(step(seen.hero, Move::left)), board.color_at(step(seen.hero, Move::left)),
-                              board.at(step(seen.hero, Move::right)), board.color_at(step(seen.hero, Move::right)));
-                last_dump_ += around;
-                last_dump_ += " move " + std::to_string(static_cast<int>(decision.move));
-            }
-            if (debug_ && decision.move == Move::none && decision.reason != last_reason_shown_)
-                std::cerr << "t=" << seconds_since(start) << " hero " << seen.hero.row << "," << seen.hero.col << " waits (" << decision.reason << ")\n";
-            last_reason_shown_ = decision.reason;
-            if (decision.move == Move::none) {
-                // A planned wait lasts one game step; otherwise look again soon.
-                std::this_thread::sleep_for(std::chrono::milliseconds(decision.wait_step ? 55 : 15));
-                if (decision.wait_step) ++moves_since_turn;
-                continue;
-            }
-            type(key_of(decision.move));
-            if (debug_)
-                std::cerr << "t=" << seconds_since(start) << " hero " << seen.hero.row << "," << seen.hero.col << " " << key_of(decision.move) << " (" << decision.reason
-                          << ") planned " << planned_ms << " ms, " << memory.looked_ahead_nodes << " states, chasers" << cells_text(seen.chasers) << "\n";
-            ++steps;
-            ++moves_since_turn;
-            if (level == 1 && steps == 40) save_shot("level");
-            wait_for_hero_to_leave(seen.hero, look);
+        while (seconds_since(run.start) < tuning::level_give_up_s) {
+            const Next next = observe(run);
+            if (next == Next::fail) return false;
+            if (next == Next::won) break;
+            if (next == Next::look_again) continue;
+            Decision decision;
+            if (plan(run, decision)) act(run, decision);
         }
-        if (!neutralised) return fail("level " + std::to_string(level) + " not won in time");
-        int lost = lives_at_start >= 0 && lives_now >= 0 ? lives_at_start - lives_now : 0;
+        return level_won(run);
+    }
+
+    // Observe: reads the window into the level's state. The status column
+    // gives the lives and the clock; the hero's move since the last key is
+    // checked against it.
+    Next observe(LevelRun& run) {
+        if (!capture()) return failed("the window cannot be read");
+        if (!game_running()) return failed("the game ended");
+        const int hearts = count_code(screen_, 7, 32, 3);
+        if (hearts > 0) {
+            if (run.lives_at_start < 0) run.lives_at_start = hearts;
+            if (run.attempt_lives != hearts) {
+                if (run.attempt_lives > hearts) {
+                    log_.line("  life lost at " + std::to_string(last_hero_.row) + "," + std::to_string(last_hero_.col) + " (" + last_reason_ +
+                              "), the clock showing " + std::to_string(run.time_left) + " s");
+                    if (debug_) {
+                        std::cerr << last_dump_ << std::endl;
+                        std::ofstream("/tmp/autopilot-death-" + std::to_string(++deaths_) + ".ppm") << last_ppm_;
+                    }
+                }
+                run.memory = PilotMemory{};  // a lost life starts the level afresh
+                hero_after_key_.reset();
+                run.attempt_lives = hearts;
+                std::this_thread::sleep_for(std::chrono::milliseconds(tuning::after_lost_life_ms));
+                return Next::look_again;
+            }
+            run.lives_now = hearts;
+        }
+        if (auto seconds = number_at(screen_, 3, 32); seconds && level_shown(screen_) == run.level) {
+            run.time_left = *seconds;
+            run.clock_seen = true;
+        }
+        if (screen_.shows(5, 8, "Bomb neutralised") || neutralised_seen_) run.neutralised = true;
+        if (screen_.shows(5, 15, "GAME OVER")) return failed("game over in level " + std::to_string(run.level));
+        const int shown = level_shown(screen_);
+        // The next level's set-up shows only after a win.
+        if (shown == run.level + 1) run.neutralised = true;
+        const bool next_shown = shown == run.level + 1 || (shown == 0 && run.neutralised);
+        if (run.neutralised && next_shown) return Next::won;
+        if (shown != run.level) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(tuning::idle_look_ms));
+            return Next::look_again;
+        }
+        run.board = board_of(screen_);
+        run.seen = look_at(run.board, run.look);
+        if (!run.seen.hero_seen) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(tuning::idle_look_ms));
+            return Next::look_again;
+        }
+        // The hero moves only for a key typed here: a move of his own
+        // is a key the game took that nobody typed.
+        if (hero_after_key_ && !(run.seen.hero == *hero_after_key_)) {
+            ++untyped_moves_;
+            if (debug_) std::cerr << "t=" << seconds_since(run.start) << " hero moved untyped to " << run.seen.hero.row << "," << run.seen.hero.col << "\n";
+        }
+        hero_after_key_ = run.seen.hero;
+        return Next::decide;
+    }
+
+    // Plan: the planner's move for the last look, with what the driver has
+    // counted (the clock, the chasers' turns). False when the look-ahead took
+    // so long that the chasers have moved since: the way is dropped and the
+    // next look plans afresh.
+    bool plan(LevelRun& run, Decision& decision) {
+        const Sighting& seen = run.seen;
+        PilotMemory& memory = run.memory;
+        memory.clock = seconds_since(run.start);
+        note_chaser_turns(seen, run.moves_since_turn, debug_);
+        memory.moves_since_turn = last_chasers_.empty() ? -1 : run.moves_since_turn;
+        memory.chaser_turns = chaser_turns_;
+        if (run.clock_seen) memory.seconds_left = run.time_left;
+        auto planning = Clock::now();
+        decision = plan_move(run.board, seen, run.look, memory);
+        planned_ms_ = std::chrono::duration<double, std::milli>(Clock::now() - planning).count();
+        if (planned_ms_ > tuning::replan_after_ms && !seen.chasers.empty() && capture() &&
+            look_at(board_of(screen_), run.look).chasers != seen.chasers) {
+            memory.plan = {};
+            return false;
+        }
+        last_hero_ = seen.hero;
+        last_reason_ = decision.reason;
+        if (debug_) {
+            last_dump_ = board_picture(run.board, seen) + surroundings(run.board, seen.hero) + " move " + std::to_string(static_cast<int>(decision.move));
+            last_ppm_ = reader_.last_ppm();
+            if (decision.move == Move::none && decision.reason != last_reason_shown_)
+                std::cerr << "t=" << seconds_since(run.start) << " hero " << seen.hero.row << "," << seen.hero.col << " waits (" << decision.reason << ")\n";
+        }
+        last_reason_shown_ = decision.reason;
+        return true;
+    }
+
+    // Act: a wait, or the decision's key and the wait for the hero to move.
+    void act(LevelRun& run, const Decision& decision) {
+        if (decision.move == Move::none) {
+            // A planned wait lasts one game step; otherwise look again soon.
+            std::this_thread::sleep_for(std::chrono::milliseconds(decision.wait_step ? tuning::wait_step_ms : tuning::look_again_ms));
+            if (decision.wait_step) ++run.moves_since_turn;
+            return;
+        }
+        type(key_of(decision.move));
+        if (debug_)
+            std::cerr << "t=" << seconds_since(run.start) << " hero " << run.seen.hero.row << "," << run.seen.hero.col << " " << key_of(decision.move) << " ("
+                      << decision.reason << ") planned " << planned_ms_ << " ms, " << run.memory.looked_ahead_nodes << " states, chasers"
+                      << cells_text(run.seen.chasers) << "\n";
+        ++run.steps;
+        ++run.moves_since_turn;
+        if (run.level == 1 && run.steps == 40) save_shot("level");
+        wait_for_hero_to_leave(run.seen.hero, run.look);
+    }
+
+    // The level's line in the log, once it is won.
+    bool level_won(const LevelRun& run) {
+        if (!run.neutralised) return fail("level " + std::to_string(run.level) + " not won in time");
+        const int lost = run.lives_at_start >= 0 && run.lives_now >= 0 ? run.lives_at_start - run.lives_now : 0;
         lives_lost_total_ += lost;
         // The score with the level's bonus shows at the next set-up.
-        if (level < 9 && options_.run != Options::Run::practice &&
-            wait_for([&](const TextScreen& s) { return level_shown(s) == level + 1; }, 30)) {
+        if (run.level < 9 && options_.run != Options::Run::practice &&
+            wait_for([&](const TextScreen& s) { return level_shown(s) == run.level + 1; }, tuning::score_wait_s)) {
             if (auto score = number_at(screen_, 15, 32)) last_score_ = *score;
         }
         std::ostringstream line;
-        line << "level " << level << ": won in " << format_seconds(seconds_since(start)) << ", steps " << steps
-             << ", lives lost " << lost << ", time left " << time_left << " s, score " << last_score_
+        line << "level " << run.level << ": won in " << format_seconds(seconds_since(run.start)) << ", steps " << run.steps
+             << ", lives lost " << lost << ", time left " << run.time_left << " s, score " << last_score_
              << ", untyped moves " << untyped_moves_ << ", key to move median/p90 " << key_to_move_figures();
         log_.line(line.str());
         return true;
@@ -415,7 +454,7 @@ public:
             moves_since_turn = 0;
             // A screenshot taken between the two chasers' moves shows one
             // turn as two changes; turns come a period of steps apart.
-            if (seconds_since(last_turn_seen_) > 0.15) ++chaser_turns_;
+            if (seconds_since(last_turn_seen_) > tuning::same_turn_s) ++chaser_turns_;
             last_turn_seen_ = Clock::now();
         }
         last_chasers_ = seen.chasers;
@@ -430,8 +469,8 @@ public:
         // game's buffer: on a busy machine a step can take a good part of a
         // second, and two keys in the buffer would make the second move from
         // a cell already left, perhaps beside a trap.
-        while (seconds_since(start) < 2.0) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(3));
+        while (seconds_since(start) < tuning::key_wait_s) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(tuning::key_poll_ms));
             if (!reader_.read(screen_)) continue;
             if (screen_.shows(5, 8, "Bomb neutralised")) neutralised_seen_ = true;
             Sighting seen = look_at(board_of(screen_), look);
@@ -456,6 +495,11 @@ public:
         std::string figures = at(0.5) + "/" + at(0.9) + " ms";
         key_to_move_ms_.clear();
         return figures;
+    }
+
+    Next failed(const std::string& why) {
+        fail(why);
+        return Next::fail;
     }
 
     bool fail(const std::string& why) {
@@ -500,6 +544,7 @@ private:
     std::vector<double> key_to_move_ms_;
     Cell last_hero_;
     std::string last_reason_, last_dump_, last_ppm_, last_reason_shown_;
+    double planned_ms_ = 0;  // of the last decision
     const bool debug_ = std::getenv("AUTOPILOT_DEBUG") != nullptr;  // every move and every lost life
     int deaths_ = 0;
     bool neutralised_seen_ = false;  // seen while waiting for a move

@@ -12,20 +12,22 @@ int shown_color(int palette_index) {
 }
 
 LevelLook level_look(int level, bool hard) {
+    const LevelLayout& layout = level_layout(level);
     LevelLook look;
     look.level = level;
-    switch (level) {
-    case 1: look = {1, 4, {shown_color(120), -1}, hard}; break;
-    case 2: look = {2, 5, {shown_color(12), -1}, hard, hard ? 4 : 5}; break;
-    case 4: look = {4, 6, {shown_color(44), -1}, true, 5, hard ? 3 : 10}; break;
-    case 5: look = {5, 46, {shown_color(40), -1}, false}; break;
-    case 7: look = {7, 4, {shown_color(120), -1}, false, hard ? 4 : 5}; break;
-    // The fog enemy looks like the fog but for its colour, which turns 44
-    // once the double line has caught it.
-    case 8: look = {8, 176, {shown_color(84), shown_color(44)}, hard}; break;
-    case 9: look = {9, 2, {shown_color(8), -1}, true}; break;
-    default: break;
+    if (level == 5) {
+        look.chaser_glyph = drop_code;
+        look.chaser_colors[0] = shown_color(drop_color);
+    } else if (layout.enemy1_row != 0) {
+        look.chaser_glyph = layout.enemy_glyph;
+        look.chaser_colors[0] = shown_color(layout.enemy_color);
     }
+    // The fog enemy looks like the fog but for its colour, which changes
+    // once the double line has caught it.
+    if (level == 8) look.chaser_colors[1] = shown_color(captured_color);
+    look.double_step = (hard ? layout.double_step_hard : layout.double_step_normal) == 1;
+    look.period = hard ? layout.period_hard : layout.period_normal;
+    look.generator_turns = hard ? generator_turns_hard : generator_turns_normal;
     return look;
 }
 
@@ -41,26 +43,26 @@ bool is_chaser(const LevelLook& look, int row, uint8_t code, uint8_t color) {
 
 Sighting look_at(const Board& board, const LevelLook& look) {
     Sighting seen;
-    const int hero_color = shown_color(66);
-    const int patroller_color = shown_color(44);
+    const int hero_shown = shown_color(hero_color);
+    const int patroller_shown = shown_color(patroller_color);
     for (int row = 1; row <= 23; ++row) {
         for (int col = 1; col <= 31; ++col) {
             uint8_t code = board.code[row][col];
             uint8_t color = board.color[row][col];
             Cell cell{row, col};
-            if (code == 2 && color == hero_color) {
+            if (code == hero_code && color == hero_shown) {
                 seen.hero_seen = true;
                 seen.hero = cell;
             } else if (is_chaser(look, row, code, color)) {
                 seen.chasers.push_back(cell);
-            } else if (look.level == 7 && code == 15 && color == patroller_color) {
+            } else if (look.level == 7 && code == patroller_code && color == patroller_shown) {
                 seen.patroller_seen = true;
                 seen.patroller = cell;
-            } else if (code == 235) {
+            } else if (code == bomb_code) {
                 seen.bombs.push_back(cell);
-            } else if ((code == 156 || code == '*') && row >= 2 && row <= 22) {
+            } else if ((code == pound_key_code || code == star_key_code) && row >= 2 && row <= 22) {
                 seen.keys.push_back(cell);
-            } else if (look.level == 5 && code == '.' && row == 22) {
+            } else if (look.level == 5 && code == drop_code && row == 22) {
                 seen.landed_drops.push_back(cell);
             }
         }

@@ -1,4 +1,4 @@
-#include "window_reader.h"
+#include "window_reader_linux.h"
 
 #include <cstdio>
 
@@ -16,8 +16,10 @@ bool WindowReader::read(TextScreen& screen) {
     if (!display_) return false;
     std::string ppm = window_ppm(display_, window_);
     if (ppm.empty()) return false;
-    last_ppm_ = std::move(ppm);
-    return decode_screen(without_frame(last_ppm_), screen);
+    // The game's picture alone: the medal screens are compared with their
+    // pictures pixel for pixel, and under Wine the window has a frame.
+    last_ppm_ = without_frame(ppm);
+    return decode_screen(last_ppm_, screen);
 }
 
 bool WindowReader::save_last(const std::string& path) const {

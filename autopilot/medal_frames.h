@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "game/x_session.h"
+#include "x_session_linux.h"
 
 // Mode 13's 40 x 25 cells as PRINT leaves them: a code and a colour each,
 // drawn on black.

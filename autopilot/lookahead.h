@@ -9,10 +9,11 @@
 #include <vector>
 
 #include "board.h"
+#include "tuning.h"
 
 struct LookaheadLimits {
-    int max_depth = 60;      // moves looked ahead
-    int max_nodes = 40000;   // states looked at, to bound the time per decision
+    int max_depth = tuning::lookahead_depth;  // moves looked ahead
+    int max_nodes = tuning::lookahead_nodes;  // states looked at, to bound the time per decision
     std::vector<int> rates;  // hero moves per chaser turn that may hold; empty: the level's period
     // Hero moves (or waited steps) since the chasers were last seen to
     // move; -1 when not used. When given, only the phases near it are

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "board.h"
-#include "game/x_session.h"
+#include "x_session_linux.h"
 
 class WindowReader {
 public:
@@ -20,7 +20,7 @@ public:
     bool open(const std::string& display, const std::string& window);
     // False when the window cannot be read (it is gone, or being resized).
     bool read(TextScreen& screen);
-    // The last picture read, as a binary PPM, for the failure report.
+    // The last picture read, without the window's frame, as a binary PPM.
     bool save_last(const std::string& path) const;
     const std::string& last_ppm() const { return last_ppm_; }
 

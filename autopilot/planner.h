@@ -30,7 +30,7 @@ struct PilotMemory {
     bool generator_walls = false;
     int generator_change_turn = -1;
     double generator_change_clock = 0;
-    std::vector<int> rates;       // hero moves per chaser turn that may hold; empty: the level's period
+    std::vector<int> rates;       // hero moves per chaser turn that may hold; set at the first look from the level's paces
     int looked_ahead_nodes = 0;   // of the last decision, for the log
     int moves_since_turn = -1;    // set by the caller: hero moves since the chasers last moved
     int chaser_turns = 0;         // set by the caller: chaser turns seen in this attempt

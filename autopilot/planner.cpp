@@ -6,23 +6,9 @@
 #include <cstdlib>
 #include <queue>
 
+#include "tuning.h"
+
 namespace {
-
-constexpr uint8_t trap = 178;
-constexpr uint8_t wall = 219;
-constexpr uint8_t door = 8;
-constexpr uint8_t obstacle = 231;  // level 5: turns drops aside
-
-// Level 4's generator cells turn from wall to trap and back without warning.
-constexpr Cell generator_cells[] = {{10, 15}, {10, 18}, {12, 15}, {12, 18}};
-
-bool is_generator(Cell cell) {
-    for (Cell g : generator_cells)
-        if (g == cell) return true;
-    return false;
-}
-
-bool blocks_hero(uint8_t code) { return code >= 177 || code == door; }
 
 bool beside_bomb(const Sighting& seen, Cell cell) {
     for (Cell bomb : seen.bombs)
@@ -33,7 +19,8 @@ bool beside_bomb(const Sighting& seen, Cell cell) {
 bool beside_trap(const Board& board, const LevelLook& look, Cell cell) {
     for (Move move : all_moves) {
         Cell next = step(cell, move);
-        if (board.at(next) == trap || (look.level == 4 && is_generator(next))) return true;
+        // Level 4's generator cells turn from wall to trap and back without warning.
+        if (board.at(next) == trap_code || (look.level == 4 && is_generator(next))) return true;
     }
     return false;
 }
@@ -83,49 +70,32 @@ int danger(const Board& board, const Sighting& seen, const LevelLook& look, Cell
         // turns the cells beside it deadly.
         for (Move move : all_moves) {
             Cell wall_cell = step(cell, move);
-            if (board.at(wall_cell) != wall || !board.inside(wall_cell)) continue;
+            if (board.at(wall_cell) != wall_code || !board.inside(wall_cell)) continue;
             for (Move further : all_moves)
-                if (board.at(step(wall_cell, further)) == trap) cost += 25;
+                if (board.at(step(wall_cell, further)) == trap_code) cost += 25;
         }
     }
-    if (look.level == 5 && board.at(cell) == '.') cost += 30;  // stepping on a landed drop wastes it
+    if (look.level == 5 && board.at(cell) == drop_code) cost += 30;  // stepping on a landed drop wastes it
     return cost;
 }
 
-using Field = std::array<std::array<int, 32>, 24>;
+using Field = Distances;
 
 // Steps the nearest chaser needs at least to reach each cell: a breadth-first
 // walk over the cells chasers move into (blanks, the hero, fog in level 8),
 // turned into game steps by its pace. Chasers only ever go straight for the
 // hero, so they are never faster than this.
 Field chaser_arrival(const Board& board, const Sighting& seen, const LevelLook& look) {
-    Field cells;
-    for (auto& row : cells) row.fill(INT_MAX);
-    std::vector<Cell> queue;
-    for (Cell chaser : seen.chasers) {
-        cells[chaser.row][chaser.col] = 0;
-        queue.push_back(chaser);
-    }
-    for (size_t next = 0; next < queue.size(); ++next) {
-        Cell here = queue[next];
-        for (Move move : all_moves) {
-            Cell cell = step(here, move);
-            uint8_t code = board.at(cell);
-            bool open = code == 32 || code == 2 || code == '.';
-            if (!board.inside(cell) || !open || cells[cell.row][cell.col] != INT_MAX) continue;
-            cells[cell.row][cell.col] = cells[here.row][here.col] + 1;
-            queue.push_back(cell);
-        }
-    }
+    Field cells = flood(board, seen.chasers, [&](Cell cell) {
+        const uint8_t code = board.at(cell);
+        return code == blank_code || code == hero_code || code == drop_code;
+    });
     const int per_turn = look.double_step ? 2 : 1;
     for (auto& row : cells)
         for (int& value : row)
             if (value != INT_MAX) value = (value - 1) / per_turn * look.period;
     return cells;
 }
-
-// Game steps the hero takes for a move: the key must be seen, typed and read.
-constexpr int hero_pace_tenths = 14;
 
 struct Search {
     Field cost;
@@ -201,7 +171,7 @@ bool best_refuge(const Board& board, const Sighting& seen, const LevelLook& look
         for (int col = 1; col <= 31; ++col) {
             if (found.cost[row][col] == INT_MAX) continue;
             int reach = arrival[row][col] == INT_MAX ? 1000 : arrival[row][col];
-            int margin = reach - found.moves[row][col] * hero_pace_tenths / 10;
+            int margin = reach - found.moves[row][col] * tuning::hero_pace_tenths / 10;
             int exits = 0;  // open cells around: dead ends trap the hero later
             for (Move m : all_moves) exits += safe_cell(board, seen, look, step(Cell{row, col}, m));
             int score = std::min(margin, 60) * 4 + exits * 3 - found.moves[row][col];
@@ -249,8 +219,8 @@ bool refuge(const Board& board, const Sighting& seen, const LevelLook& look, con
         for (int col = 1; col <= 31; ++col)
             if (found.cost[row][col] != INT_MAX) cells.push_back({row, col});
     std::sort(cells.begin(), cells.end(), [&](Cell a, Cell b) { return found.moves[a.row][a.col] < found.moves[b.row][b.col]; });
-    if (cells.size() > 120) cells.resize(120);
-    return safe_route(board, seen, look, found, cells, 12, move);
+    if (cells.size() > tuning::refuge_candidates) cells.resize(tuning::refuge_candidates);
+    return safe_route(board, seen, look, found, cells, tuning::refuge_stay_moves, move);
 }
 
 std::vector<Cell> cells_beside(const Board& board, const std::vector<Cell>& centres) {
@@ -283,7 +253,7 @@ Decision catch_drops(const Board& board, const Sighting& seen) {
     Cell drop = *std::max_element(seen.chasers.begin(), seen.chasers.end(), [](Cell a, Cell b) { return a.row < b.row; });
     bool straight = true;
     for (int row = drop.row + 1; row <= 22; ++row)
-        if (board.code[row][drop.col] == obstacle) straight = false;
+        if (board.code[row][drop.col] == obstacle_code) straight = false;
     if (drop.col == hero.col) return side_step(drop.col);
     // A drop that landed beside nobody lies on the row as "." and is taken
     // by standing beside it: while the falling drop is high, the hero
@@ -361,11 +331,21 @@ bool follow_plan(const Sighting& seen, PilotMemory& memory, Decision& next) {
 // quicker to find and has proved enough.
 bool uses_lookahead(int level) { return level == 4 || level == 7 || level == 8 || level == 9; }
 
+// The hero moves per chaser turn the look-ahead allows for. A move takes
+// one game step or two (its key waits for the next tick, its picture for
+// the next frame). Level 4's two double-stepping chasers punish a turn that
+// comes early, so there a turn every two moves is played too.
+std::vector<int> paces(const LevelLook& look) {
+    std::vector<int> rates = {look.period - 2, look.period - 1, look.period};
+    if (look.level == 4) rates.insert(rates.begin(), look.period - 3);
+    return rates;
+}
+
 // Level 4: the generator cells alternate between wall and trap every ten
 // chaser turns (three on Hard). A change seen drops the way followed, so
 // that a dash begins at once when the walls come.
 void note_generator(const Board& board, PilotMemory& memory) {
-    const bool walls = board.at(generator_cells[0]) == wall;
+    const bool walls = board.at(Cell{generator_cells[0].row, generator_cells[0].col}) == wall_code;
     if (memory.generator_seen && walls != memory.generator_walls) {
         memory.generator_change_turn = memory.chaser_turns;
         memory.generator_change_clock = memory.clock;
@@ -390,7 +370,7 @@ void predict_generator(const PilotMemory& memory, const LevelLook& look, Lookahe
         return;
     }
     const int counted = memory.chaser_turns - memory.generator_change_turn;
-    const int by_clock = static_cast<int>((memory.clock - memory.generator_change_clock) * 18.2 / look.period) + 1;
+    const int by_clock = static_cast<int>((memory.clock - memory.generator_change_clock) * tuning::ticks_per_second / look.period) + 1;
     const int fewest = std::max(0, counted - 1), most = std::max(counted, by_clock);
     limits.generator_change_min = std::max(1, look.generator_turns - most);
     limits.generator_change_max = std::max(limits.generator_change_min, look.generator_turns - fewest);
@@ -398,27 +378,16 @@ void predict_generator(const PilotMemory& memory, const LevelLook& look, Lookahe
 
 }  // namespace
 
-// One turn of a chaser by the game's own rules: towards the hero into free
-// cells, down, up, right, left; then onto the hero. True when it catches him.
 bool chaser_turn(std::array<std::array<uint8_t, 41>, 26>& codes, Cell& chaser, Cell hero, const LevelLook& look) {
-    auto code_at = [&](Cell cell) -> uint8_t {
-        return cell.row >= 1 && cell.row <= 25 && cell.col >= 1 && cell.col <= 40 ? codes[cell.row][cell.col] : 219;
-    };
-    auto walk = [&](uint8_t free_code) {
-        for (const ChaserRule& rule : chaser_rules) {
-            Cell next = step(chaser, rule.move);
-            if (!rule.wanted(chaser, hero) || code_at(next) != free_code) continue;
-            codes[chaser.row][chaser.col] = 32;
-            chaser = next;
-            codes[chaser.row][chaser.col] = look.chaser_glyph;
-            if (!look.double_step) return true;
-        }
-        return false;
-    };
-    if (walk(32)) return false;
-    for (const ChaserRule& rule : chaser_rules)
-        if (rule.wanted(chaser, hero) && step(chaser, rule.move) == hero) return true;
-    return false;
+    const Cell from = chaser;
+    const bool caught = chaser_turn(chaser, hero, look, [&](Cell cell) -> uint8_t {
+        return cell.row >= 1 && cell.row <= 25 && cell.col >= 1 && cell.col <= 40 ? codes[cell.row][cell.col] : wall_code;
+    });
+    if (!(chaser == from)) {
+        codes[from.row][from.col] = blank_code;
+        codes[chaser.row][chaser.col] = look.chaser_glyph;
+    }
+    return caught;
 }
 
 // Whether the hero can walk the path and then stay put for a while without
@@ -435,11 +404,11 @@ bool survives(const Board& board, const Sighting& seen, const LevelLook& look, c
         const int total = static_cast<int>(path.size()) + stay_moves;
         for (int i = 0; i <= total; ++i) {
             if (i > 0 && i <= static_cast<int>(path.size())) {
-                codes[hero.row][hero.col] = 32;
+                codes[hero.row][hero.col] = blank_code;
                 hero = path[static_cast<size_t>(i - 1)];
                 for (Cell chaser : chasers)
                     if (chaser == hero) return false;
-                codes[hero.row][hero.col] = 2;
+                codes[hero.row][hero.col] = hero_code;
             }
             if ((i + phase) % turn_every != 0) continue;
             for (auto it = chasers.rbegin(); it != chasers.rend(); ++it)
@@ -451,7 +420,7 @@ bool survives(const Board& board, const Sighting& seen, const LevelLook& look, c
 
 bool safe_cell(const Board& board, const Sighting& seen, const LevelLook& look, Cell cell) {
     if (!board.inside(cell) || blocks_hero(board.at(cell)) || on_chaser(seen, cell)) return false;
-    if (look.level == 5 && board.at(cell) == obstacle) return false;
+    if (look.level == 5 && board.at(cell) == obstacle_code) return false;
     return beside_bomb(seen, cell) || !beside_trap(board, look, cell);
 }
 
@@ -467,14 +436,13 @@ Decision look_ahead_move(const Board& board, const Sighting& seen, const LevelLo
     // allowed for, down to the likeliest.
     // At last the phase of the turns as last seen is taken at its word.
     // So does a clock near its end, which loses the life anyway.
-    if (memory.waited_plans > 4 && limits.rates.size() > 2) limits.rates.erase(limits.rates.begin());
-    if (memory.waited_plans > 10 || memory.seconds_left < 15) limits.rates = {look.period};
-    if (memory.waited_plans > 16 || memory.seconds_left < 8) limits.moves_since_turn = memory.moves_since_turn;
+    if (memory.waited_plans > tuning::standoff_plans_fewer_paces && limits.rates.size() > 2) limits.rates.erase(limits.rates.begin());
+    if (memory.waited_plans > tuning::standoff_plans_one_pace || memory.seconds_left < tuning::clock_left_one_pace_s) limits.rates = {look.period};
+    if (memory.waited_plans > tuning::standoff_plans_seen_phase || memory.seconds_left < tuning::clock_left_seen_phase_s)
+        limits.moves_since_turn = memory.moves_since_turn;
     limits.patroller_direction = memory.patroller_direction;
     if (look.level == 4) predict_generator(memory, look, limits);
-    // With fourteen worlds a full look-ahead outlasts a game step, and a
-    // decision made on a picture a step old is what the chasers punish.
-    if (look.level == 4) limits.max_nodes = 15000;
+    if (look.level == 4) limits.max_nodes = tuning::generator_lookahead_nodes;
     Lookahead ahead = look_ahead(board, seen, look, limits);
     if (ahead.moves.empty() && limits.rates.size() > 1) {
         // Caught in some world whatever he does: play the likeliest pace only.
@@ -489,11 +457,7 @@ Decision look_ahead_move(const Board& board, const Sighting& seen, const LevelLo
     memory.looked_ahead_nodes = ahead.nodes;
     if (!ahead.moves.empty()) {
         memory.plan = ahead;
-        // Level 7's lone chaser in its corridors is led away only by a
-        // holding way followed for a while: replanned every few moves, the
-        // hero flips between two cells and pins it in the way up. Two fast
-        // chasers (level 4) need every look.
-        memory.plan.hold_moves = look.level == 7 ? 8 : 3;
+        memory.plan.hold_moves = look.level == 7 ? tuning::patrol_hold_moves : tuning::hold_moves;
         memory.plan_done = 0;
         memory.plan_keys = seen.keys.size();
         memory.plan_bombs = seen.bombs.size();
@@ -519,7 +483,7 @@ Decision look_ahead_move(const Board& board, const Sighting& seen, const LevelLo
 Decision cheapest_way_move(const Board& board, const Sighting& seen, const LevelLook& look, PilotMemory& memory) {
     Search found = search(board, seen, look);
     Move move;
-    if (!seen.bombs.empty() && safe_route(board, seen, look, found, cells_beside(board, seen.bombs), 2, move)) {
+    if (!seen.bombs.empty() && safe_route(board, seen, look, found, cells_beside(board, seen.bombs), tuning::goal_stay_moves, move)) {
         memory.waited_plans = 0;
         return {move, "to the bomb"};
     }
@@ -528,14 +492,14 @@ Decision cheapest_way_move(const Board& board, const Sighting& seen, const Level
         for (Move side : {Move::left, Move::right, Move::down})
             if (safe_cell(board, seen, look, step(seen.hero, side)) && !under_drop(seen, step(seen.hero, side))) return {side, "out from under the drop"};
     }
-    if (!seen.keys.empty() && safe_route(board, seen, look, found, seen.keys, 2, move)) {
+    if (!seen.keys.empty() && safe_route(board, seen, look, found, seen.keys, tuning::goal_stay_moves, move)) {
         memory.waited_plans = 0;
         return {move, "to a key"};
     }
     // Waiting too long loses to the clock: after a while, or when the clock
     // nears its end, the hero takes the cheapest way even if a chaser might
     // meet him on it.
-    if (memory.waited_plans > 300 || memory.seconds_left < 10) {
+    if (memory.waited_plans > tuning::dash_after_waits || memory.seconds_left < tuning::dash_clock_left_s) {
         const Search bold = search(board, seen, look, true);
         if (!seen.bombs.empty() && route(bold, seen.hero, cells_beside(board, seen.bombs), move) && move != Move::none) return {move, "dash to the bomb"};
         if (!seen.keys.empty() && route(bold, seen.hero, seen.keys, move) && move != Move::none) return {move, "dash to a key"};
@@ -557,6 +521,7 @@ Decision plan_move(const Board& board, const Sighting& seen, const LevelLook& lo
             memory.patroller_direction = seen.patroller.col > memory.patroller_col ? 1 : -1;
         memory.patroller_col = seen.patroller.col;
     }
+    if (memory.rates.empty()) memory.rates = paces(look);
     if (look.level == 4) note_generator(board, memory);
     // Beside the bomb the level is won at the next step, and a key typed
     // now would wait in the buffer and move the hero in the next level.
@@ -567,8 +532,9 @@ Decision plan_move(const Board& board, const Sighting& seen, const LevelLook& lo
         // The set-up places both chasers without drawing them; they show at
         // their first move, by which time a hero heading for the corner key
         // beside the second one's cell is cornered.
+        const LevelLayout& layout = level_layout(4);
         Sighting with_chasers = seen;
-        with_chasers.chasers = {{4, 2}, {20, 25}};
+        with_chasers.chasers = {{layout.enemy1_row, layout.enemy1_col}, {layout.enemy2_row, layout.enemy2_col}};
         return look_ahead_move(board, with_chasers, look, memory);
     }
     return uses_lookahead(look.level) ? look_ahead_move(board, seen, look, memory) : cheapest_way_move(board, seen, look, memory);
