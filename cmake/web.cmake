@@ -48,8 +48,10 @@ endfunction()
 # packs from page_files.txt, never has those.
 function(platform_executable target)
   web_link(${target} ${web_exports})
-  add_executable(${target}-test ${CMAKE_SOURCE_DIR}/game/main.cpp ${CMAKE_SOURCE_DIR}/tests/web/page_test_exports_web.cpp)
-  target_link_libraries(${target}-test PRIVATE game)
+  get_target_property(sources ${target} SOURCES)
+  get_target_property(libraries ${target} LINK_LIBRARIES)
+  add_executable(${target}-test ${sources} ${CMAKE_SOURCE_DIR}/tests/web/page_test_exports_web.cpp)
+  target_link_libraries(${target}-test PRIVATE ${libraries})
   web_link(${target}-test ${web_exports} _web_provoke_fault _web_emulated_memory)
   set_target_properties(${target}-test PROPERTIES SUFFIX ".js" OUTPUT_NAME ${target}
                         RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/test)
