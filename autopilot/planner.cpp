@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <queue>
 
+#include "runtime/core/timer.h"
 #include "tuning.h"
 
 namespace {
@@ -370,7 +371,7 @@ void predict_generator(const PilotMemory& memory, const LevelLook& look, Lookahe
         return;
     }
     const int counted = memory.chaser_turns - memory.generator_change_turn;
-    const int by_clock = static_cast<int>((memory.clock - memory.generator_change_clock) * tuning::ticks_per_second / look.period) + 1;
+    const int by_clock = static_cast<int>((memory.clock - memory.generator_change_clock) * ticks_per_second / look.period) + 1;
     const int fewest = std::max(0, counted - 1), most = std::max(counted, by_clock);
     limits.generator_change_min = std::max(1, look.generator_turns - most);
     limits.generator_change_max = std::max(limits.generator_change_min, look.generator_turns - fewest);

@@ -9,8 +9,6 @@ namespace tuning {
 
 // --- The game's pace --------------------------------------------------------
 
-// The game steps on the timer's ticks, 18.2 a second.
-constexpr double ticks_per_second = 18.2;
 // A planned wait lets one game step pass: one tick, 55 ms.
 constexpr int wait_step_ms = 55;
 // With nothing planned, the next look comes soon: a third of a step.

@@ -18,7 +18,6 @@ void reset_random_state() { random_state = RandomState{}; }
 namespace {
 
 constexpr uint32_t ms_per_day = 86400000;
-constexpr double ticks_per_second = 18.2;
 constexpr uint32_t rnd_multiplier = 16598013;
 constexpr uint32_t rnd_increment = 12820163;
 constexpr uint32_t rnd_mask = 0xFFFFFF;

@@ -13,6 +13,10 @@
 
 #include <cstdint>
 
+// The clock's ticks a second: TIMER steps by them and SOUND's durations,
+// the game's and the autopilot's paces count them.
+constexpr double ticks_per_second = 18.2;
+
 struct RandomState {
     uint32_t rnd_seed = 0x50000;
     uint32_t rnd_initial_seed = 0x50000;  // RANDOMIZE USING restarts from here

@@ -2,6 +2,7 @@
 
 #include "runtime/core/runtime_control.h"
 #include "runtime/core/statement.h"
+#include "runtime/core/timer.h"
 #include "runtime/platform/system.h"
 #include "runtime/sound/sound_table.h"
 #include "runtime/sound/tone.h"
@@ -10,7 +11,6 @@ SoundQueue sound_queue;
 
 namespace {
 
-constexpr double ticks_per_second = 18.2;
 constexpr double bell_frequency_hz = 783.99;
 constexpr double bell_length_s = 0.2;
 constexpr uint32_t bell_pause_ms = 250;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "autopilot/planner.h"
+#include "runtime/core/timer.h"
 #include "boards.h"
 
 namespace {
@@ -152,7 +153,7 @@ TEST(Planner, LevelFourWaitsBesideTheEntranceAndDashesWhenTheWallsCome) {
             plan_move(board, seen, look, memory);
             memory.plan = {};
             memory.chaser_turns = 20;
-            memory.clock = 10 + row.turns_since_change * look.period / tuning::ticks_per_second;
+            memory.clock = 10 + row.turns_since_change * look.period / ticks_per_second;
         }
         Decision decision = plan_move(board, seen, look, memory);
         if (row.wanted == Move::none) {
