@@ -28,6 +28,7 @@ bool on_main_thread() { return thread_role == ThreadRole::main; }
 
 void mark_stopped_and_wait_for_shutdown() {
     control.stopped_bits.fetch_or(1);
+    wake_main_loop();
     while (control.exit_flag.load() == 0) sleep_ms(16);
 }
 

@@ -50,3 +50,9 @@ void set_shutdown(void (*shutdown)());
 // Main thread (or any thread when the worker threads do not run): ends the
 // process at once, through the shutdown where one can run.
 [[noreturn]] void end_process_now();
+
+// Any thread: the main loop is wanted now (a key came, the program drew,
+// queued a sound or asks something of the loop). Where the loop rests while
+// nothing is due (a page), it takes up its pace at once; elsewhere it never
+// rests and this does nothing. Cheap enough for every statement that draws.
+void wake_main_loop();

@@ -5,6 +5,7 @@
 #include "runtime/core/events.h"
 #include "runtime/core/rounding.h"
 #include "runtime/core/runtime_control.h"
+#include "runtime/core/threads.h"
 #include "runtime/core/statement.h"
 #include "runtime/input/joystick_subsystem.h"
 #include "runtime/platform/system.h"
@@ -270,6 +271,7 @@ int enumerate_devices() {
     bool parked = control.threads_started.load() == 1;
     if (parked) {
         control.main_loop_park = 1;
+        wake_main_loop();
         while (control.main_loop_park.load() != 2) {
             if (control.exit_flag.load()) return input_devices.device_count;
             sleep_ms(1);
@@ -304,6 +306,13 @@ int enumerate_devices() {
     source->set_events(true);
     if (parked) control.main_loop_park = 0;
     return input_devices.device_count;
+}
+
+// The table changes only while the main loop is parked (enumerate_devices).
+bool controller_connected() {
+    for (auto& record : input_devices.devices)
+        if (record->device_type == device_controller && record->connected) return true;
+    return false;
 }
 
 void joystick_event(const SDL_Event& event) {

@@ -101,6 +101,10 @@ int enumerate_devices();
 // Main thread: axis, ball, hat and button events of the window system.
 void joystick_event(const SDL_Event& event);
 
+// Main thread: whether a controller is connected, whose moves only the main
+// loop's passes bring in (a page's gamepads are polled in each drain).
+bool controller_connected();
+
 // STICK(n[, axis_pair]): 1..254 with 127 at rest, 128 without such a controller.
 int32_t stick(int32_t n, int32_t axis_pair, bool pair_given);
 

@@ -21,6 +21,7 @@
 #include <atomic>
 #include <vector>
 
+#include "runtime/core/threads.h"
 #include "runtime/input/browser_keys.h"
 #include "runtime/input/key_repeat.h"
 #include "runtime/input/keyboard.h"
@@ -41,7 +42,10 @@ struct PageKeys {
 
 PageKeys page_keys;
 
+// The main loop is woken too: a held key repeats by its rhythm, and the
+// program answers the key with a picture to show.
 void deliver(bool down, uint32_t sym, uint32_t character) {
+    wake_main_loop();
     SDL_Event event{};
     event.key.type = down ? SDL_KEYDOWN : SDL_KEYUP;
     event.key.state = down ? SDL_PRESSED : SDL_RELEASED;

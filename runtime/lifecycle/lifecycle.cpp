@@ -5,8 +5,11 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 
 #include "runtime/core/command_line.h"
 #include "runtime/core/end_program.h"
@@ -53,9 +56,21 @@ int program_thread_main(void*) {
 }
 
 // With a record armed the thread watches the clock every millisecond, which
-// is the resolution ON TIMER has; with none (always, in this game) it has
-// nothing to watch and sleeps between looks, so an idle program costs no
-// processor. A park request is answered within one sleep either way.
+// is the resolution ON TIMER has. With none (always, in this game) it has
+// nothing to watch: it rests up to timer_idle_look_ms at a time, woken at
+// once by the end, so that an idle program costs no processor and no wake-up
+// that a page pays for. A park request is answered within one rest either
+// way. The short sleep after each rest is where a page's worker runs what
+// other threads handed it (sleeps do that, waits do not).
+constexpr auto timer_idle_look = std::chrono::milliseconds(100);
+
+struct TimerThreadRest {
+    std::mutex mutex;
+    std::condition_variable ending;
+};
+// Never destroyed: the process may end while the thread rests on it.
+TimerThreadRest& timer_rest = *new TimerThreadRest;
+
 int timer_thread_main(void*) {
     set_thread_role(ThreadRole::timer);
     while (control.exit_flag.load() == 0) {
@@ -64,9 +79,13 @@ int timer_thread_main(void*) {
             sleep_ms(1);
             continue;
         }
-        bool armed = timers_armed();
-        if (armed) scan_timers(SDL_GetTicks() * 0.001);
-        sleep_ms(armed ? 1 : 10);
+        if (timers_armed()) {
+            scan_timers(SDL_GetTicks() * 0.001);
+        } else {
+            std::unique_lock<std::mutex> lock(timer_rest.mutex);
+            timer_rest.ending.wait_for(lock, timer_idle_look, [] { return control.exit_flag.load() != 0; });
+        }
+        sleep_ms(1);
     }
     control.stopped_bits.fetch_or(2);
     return 0;
@@ -95,7 +114,11 @@ bool start_sdl() {
 
 [[noreturn]] void shutdown() {
     control.main_loop_park = 2;
-    control.exit_flag = 1;
+    {
+        std::lock_guard<std::mutex> lock(timer_rest.mutex);
+        control.exit_flag = 1;
+    }
+    timer_rest.ending.notify_all();
     control.attention_flag = 1;
     if (SDL_Thread* thread = control.program_thread.load()) SDL_WaitThread(thread, nullptr);
     while (control.stopped_bits.load() != 3) SDL_Delay(16);
@@ -142,9 +165,12 @@ void handle_event(const SDL_Event& event) {
     }
 }
 
-void drain_events() {
+// Whether anything came: an event, or a repeat of the key held.
+bool drain_events() {
+    bool came = false;
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
+        came = true;
         if (event.type == SDL_KEYDOWN || event.type == SDL_KEYUP) note_key_event(event.key, SDL_GetTicks());
         handle_event(event);
     }
@@ -159,28 +185,39 @@ void drain_events() {
     // either delivered or was dropped by SDL during a display switch.
     if (close_requests_arrived() > closes_handled) window_closed();
     closes_handled = std::max(closes_handled, close_requests_arrived());
+    return came;
+}
+
+// What keeps the loop's rhythm wanted though this pass found nothing new: a
+// key held (its repeat is timed), sounds waiting their turn, a dialog open,
+// a controller to poll, or a request of the program's not yet answered.
+bool rhythm_wanted() {
+    return key_repeat.armed || queued_sound_count() > 0 || dialog_is_open() || controller_connected() ||
+           presentation.fullscreen_request.load() != -1 || control.presentation_freeze.load() != 0 ||
+           control.stop_request.load() != 0;
 }
 
 bool loop_phase = false;
 
-void main_loop_pass() {
+// Returns whether the pass found anything to follow (main_loop_pace.h).
+bool main_loop_pass() {
     loop_iterations.fetch_add(1, std::memory_order_relaxed);
     if (control.main_loop_park.load() == 1) control.main_loop_park = 2;
     if (control.main_loop_park.load() == 2) {
-        if (!main_loop_sleeps()) return;
+        if (!main_loop_sleeps()) return true;
         while (control.main_loop_park.load() == 2) SDL_Delay(1);
     }
     refresh_bios_tick_count();
     if (int shell = control.shell_state.load(); shell != 0) {
         if (shell == -1) {
             if (main_loop_sleeps()) SDL_Delay(64);
-            return;
+            return true;
         }
         control.shell_state = -1;
         if (control.key_repeat_enabled.load()) set_key_repeat(false);
         if (control.autodisplay.load() != 0) present_display();
         control.retrace_flags[0] = 0;
-        return;
+        return true;
     }
     if (main_loop_sleeps()) SDL_Delay(15);
     control.retrace_flags[0] = 1;
@@ -189,15 +226,20 @@ void main_loop_pass() {
     if (control.stop_request.load()) shutdown();
     loop_phase = !loop_phase;
     sound_queue_step();
+    int32_t updates = presentation.surface_updates.load();
     if (loop_phase && control.autodisplay.load() != 0) present_display();
     control.retrace_flags[0] = 0;
-    if (loop_phase) return;
+    bool found = presentation.surface_updates.load() != updates || rhythm_wanted();
+    if (loop_phase) return found;
     Uint8 state = SDL_GetAppState();
     bool focused = (state & SDL_APPINPUTFOCUS) && (state & SDL_APPACTIVE);
-    if (focused != (control.key_repeat_enabled.load() != 0)) set_key_repeat(focused);
+    if (focused != (control.key_repeat_enabled.load() != 0)) {
+        set_key_repeat(focused);
+        found = true;
+    }
     service_input_method();
     sync_lock_keys();
-    drain_events();
+    return drain_events() || found;
 }
 
 }  // namespace

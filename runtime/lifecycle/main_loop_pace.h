@@ -17,5 +17,9 @@ void establish_time_base_on_a_whole_second();
 // gaps of the retrace rhythm); false in a page, where it returns instead.
 bool main_loop_sleeps();
 
-// Runs pass for ever at the loop's pace of one pass per 16 ms or so.
-[[noreturn]] void run_main_loop(void (*pass)());
+// Runs pass for ever at the loop's pace of one pass per 16 ms or so. A pass
+// returns whether it found anything to follow (an event, a key held, a sound
+// waiting, a changed frame, a controller, a request of the program's); where
+// the loop can rest (a page), a second of passes that found nothing lets it
+// rest until wake_main_loop (runtime/core/threads.h).
+[[noreturn]] void run_main_loop(bool (*pass)());

@@ -107,6 +107,7 @@ DialogAnswer show_drawn_dialog(const char* caption, const char* text, DialogButt
     dialog_state.click_area_count = 0;
     dialog_state.serial.fetch_add(1);
     dialog_state.phase = 1;
+    wake_main_loop();
     DialogAnswer answer;
     if (!on_program_thread() || control.threads_started.load() == 0) {
         answer = wait_on_own_events();

@@ -4,11 +4,13 @@
 #include <emscripten.h>
 
 #include "runtime/core/runtime_control.h"
+#include "runtime/core/threads.h"
 #include "runtime/lifecycle/lifecycle.h"
 
 // A hidden tab holds the program as the Pause key does: at its next
 // statement, with the clock running on; shown again, it goes on.
 extern "C" EMSCRIPTEN_KEEPALIVE void web_page_hidden(int hidden) {
+    wake_main_loop();
     if (hidden != 0) {
         set_suspend_bit(suspend_hidden);
         control.attention_flag = 1;

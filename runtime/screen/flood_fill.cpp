@@ -167,6 +167,8 @@ void paint_fill(float x, float y, uint32_t fill_color, uint32_t border_color, in
     if (!prepare(size_t(m.width) * m.height)) return;
     if (m.bytes_per_pixel == 4) fill_region<uint32_t>(m, clip, px, py, f, b);
     else fill_region<uint8_t>(m, clip, px, py, f, b);
+    note_display_change();
+    announce_display_change();
 }
 
 size_t visited_map_size() { return fill_state.visited_size; }

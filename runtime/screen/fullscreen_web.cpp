@@ -8,6 +8,7 @@
 // enters full screen at once: the player's S is a toggle, as on the desktop.
 #include <emscripten.h>
 
+#include "runtime/core/threads.h"
 #include "runtime/screen/fullscreen.h"
 #include "runtime/screen/present.h"
 
@@ -24,6 +25,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE int web_fullscreen_state() {
 
 extern "C" EMSCRIPTEN_KEEPALIVE void web_fullscreen_left() {
     if (presentation.fullscreen_state.load() == fullscreen_windowed) return;
+    wake_main_loop();
     alt_enter_count.fetch_add(1);
     presentation.fullscreen_switch_turned = presentation.program_fullscreen.load() != fullscreen_windowed;
 }

@@ -405,6 +405,7 @@ void set_fullscreen(int32_t how) {
     if (presentation.fullscreen_state.load() == wanted) return;
     auto request = [](int32_t state) {
         presentation.fullscreen_request = state;
+        wake_main_loop();
         if (control.autodisplay.load() != 1) {
             present_display();
             return;

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "runtime/core/statement.h"
+#include "runtime/core/threads.h"
 #include "runtime/screen/fonts.h"
 #include "runtime/screen/palettes.h"
 
@@ -306,17 +307,36 @@ void reset_page_colors() {
     m->draw_color = m->fg_color;
 }
 
+namespace {
+
+bool display_change_noted = false;  // program thread only
+
+}  // namespace
+
+void note_display_change() { display_change_noted = true; }
+
+void announce_display_change() {
+    if (!display_change_noted) return;
+    display_change_noted = false;
+    wake_main_loop();
+}
+
 void publish_cursor(ScreenImage& image) {
     uint64_t packed = static_cast<uint16_t>(image.cursor_col) | uint64_t{static_cast<uint16_t>(image.cursor_row)} << 16 |
                       uint64_t{image.wrap_pending} << 32 | uint64_t{image.cursor_visible} << 40 |
                       uint64_t{image.cursor_start_line} << 48 | uint64_t{image.cursor_stop_line} << 56;
-    std::atomic_ref<uint64_t>(image.published_cursor).store(packed, std::memory_order_relaxed);
+    constexpr uint64_t visible_bits = uint64_t{0xFF} << 40;
+    std::atomic_ref<uint64_t> published(image.published_cursor);  // the program thread alone writes it
+    uint64_t was = published.load(std::memory_order_relaxed);
+    published.store(packed, std::memory_order_relaxed);
+    if (was != packed && ((was | packed) & visible_bits) != 0) note_display_change();
 }
 
 void publish_cursors() {
     if (ScreenImage* image = write_image_record()) publish_cursor(*image);
     for (int32_t handle : images.page_table)
         if (ScreenImage* page = image_record(handle); page && page->valid) publish_cursor(*page);
+    announce_display_change();
 }
 
 PublishedCursor published_cursor_of(const ScreenImage& image) {

@@ -160,6 +160,13 @@ struct CursorPublication {
     CursorPublication& operator=(const CursorPublication&) = delete;
     ~CursorPublication() { publish_cursors(); }
 };
+// Program thread: pixels, cells, colours or a shown cursor have changed in
+// the statement running. The main loop is woken when the statement ends
+// (announce_display_change, which publish_cursors calls), and only then: a
+// program that draws again what is there already (a menu drawn anew on each
+// pass of its key loop) leaves a resting loop at rest.
+void note_display_change();
+void announce_display_change();
 // Main thread: the cursor last published for image.
 PublishedCursor published_cursor_of(const ScreenImage& image);
 

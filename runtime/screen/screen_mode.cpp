@@ -158,6 +158,7 @@ void reset_write_page() {
 void wait_for_frozen_presentation() {
     int32_t idle = 0;
     control.presentation_freeze.compare_exchange_strong(idle, 1);
+    wake_main_loop();
     while (control.presentation_freeze.load() != 2) {
         if (control.exit_flag.load()) stop_program_thread();
         sleep_ms(1);

@@ -25,8 +25,15 @@ constexpr uint64_t every_byte = 0x0101010101010101ull;
 
 void store_pixel(ScreenImage& m, int32_t x, int32_t y, uint32_t color) {
     size_t at = size_t(y) * m.width + x;
-    if (m.bytes_per_pixel == 4) std::memcpy(m.pixels + at * 4, &color, 4);
-    else m.pixels[at] = static_cast<uint8_t>(color & m.color_mask);
+    if (m.bytes_per_pixel == 4) {
+        if (std::memcmp(m.pixels + at * 4, &color, 4) == 0) return;
+        std::memcpy(m.pixels + at * 4, &color, 4);
+    } else {
+        auto value = static_cast<uint8_t>(color & m.color_mask);
+        if (m.pixels[at] == value) return;
+        m.pixels[at] = value;
+    }
+    note_display_change();
 }
 
 void draw_cell_pixels(ScreenImage& m, const uint8_t* glyph, int32_t glyph_height, int32_t x0, int32_t y0) {
@@ -37,13 +44,16 @@ void draw_cell_pixels(ScreenImage& m, const uint8_t* glyph, int32_t glyph_height
         // Eight pixels at a time: set glyph bytes select the foreground.
         uint64_t fg8 = (fg & m.color_mask & 0xFF) * every_byte, bg8 = (bg & m.color_mask & 0xFF) * every_byte;
         uint8_t* row = m.pixels + size_t(y0) * m.width + x0;
+        uint64_t changed = 0;
         for (int32_t r = 0; r < glyph_height; ++r, row += m.width) {
             uint64_t g = load8(glyph + r * 8), old = load8(row), v;
             if (draw_mode == 1) v = (old & ~g) | (fg8 & g);
             else if (draw_mode == 2) v = (old & g) | (bg8 & ~g);
             else v = (fg8 & g) | (bg8 & ~g);
+            changed |= v ^ old;
             std::memcpy(row, &v, 8);
         }
+        if (changed != 0) note_display_change();
         return;
     }
     for (int32_t r = 0; r < glyph_height; ++r) {
@@ -139,8 +149,10 @@ void draw_glyph(uint8_t code) {
     if (m->text_surface) {
         if (col < 1 || col > m->width || row < 1 || row > m->height) return;
         uint8_t* cell = m->pixels + (size_t(row - 1) * m->width + (col - 1)) * 2;
+        uint8_t attribute = text_attribute(m->fg_color, m->bg_color);
+        if (cell[0] != code || cell[1] != attribute) note_display_change();
         cell[0] = code;
-        cell[1] = text_attribute(m->fg_color, m->bg_color);
+        cell[1] = attribute;
         return;
     }
     const uint8_t* glyph = glyph_pixels(m->font, code);

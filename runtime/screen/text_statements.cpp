@@ -36,6 +36,7 @@ void fill_pixel_box(ScreenImage& m, int32_t x0, int32_t y0, int32_t x1, int32_t 
     x1 = std::min<int32_t>(x1, m.width);
     y1 = std::min<int32_t>(y1, m.height);
     if (!m.pixels || x0 >= x1 || y0 >= y1) return;
+    note_display_change();
     for (int32_t y = y0; y < y1; ++y) {
         if (m.bytes_per_pixel == 4) {
             uint32_t* row = reinterpret_cast<uint32_t*>(m.pixels) + size_t(y) * m.width;
@@ -50,6 +51,7 @@ void fill_text_rows(ScreenImage& m, int32_t row0, int32_t row1, uint8_t attribut
     row0 = std::max(1, row0);
     row1 = std::min<int32_t>(row1, m.height);
     if (!m.pixels) return;
+    note_display_change();
     for (int32_t r = row0; r <= row1; ++r) {
         uint8_t* cell = m.pixels + size_t(r - 1) * m.width * 2;
         for (int32_t c = 0; c < m.width; ++c) {
@@ -124,6 +126,10 @@ void color_statement(int32_t fg_value, int32_t bg_value, int32_t, uint32_t passe
     if ((border_given && m->mode != 0) || (fg_given && fg > rule->fg_max) || (bg_given && bg > rule->bg_max))
         return raise_error(error_illegal_call);
     uint32_t* palette = m->palette;
+    // The entries COLOR may set: a change of any of them changes the picture.
+    constexpr int touched_entries = 5;
+    uint32_t entries_before[touched_entries] = {};
+    if (palette) std::copy(palette, palette + touched_entries, entries_before);
     switch (m->mode) {
     case 10:
         if (fg_given) m->fg_color = fg;
@@ -155,6 +161,8 @@ void color_statement(int32_t fg_value, int32_t bg_value, int32_t, uint32_t passe
         if (bg_given) m->bg_color = bg;
         break;
     }
+    if (palette && !std::equal(palette, palette + touched_entries, entries_before)) note_display_change();
+    announce_display_change();
 }
 
 namespace {

@@ -2,6 +2,7 @@
 
 #include "runtime/core/runtime_control.h"
 #include "runtime/core/statement.h"
+#include "runtime/core/threads.h"
 #include "runtime/core/timer.h"
 #include "runtime/platform/system.h"
 #include "runtime/sound/sound_table.h"
@@ -28,6 +29,7 @@ void append(int32_t handle) {
     int32_t position = sound_queue.queue_write.load(std::memory_order_relaxed);
     sound_queue.handles[position].store(handle, std::memory_order_relaxed);
     sound_queue.queue_write.store(next_position(position), std::memory_order_release);
+    wake_main_loop();
 }
 
 // Starts the sound at queue_read, releasing the program first when it waits
