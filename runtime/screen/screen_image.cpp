@@ -309,17 +309,24 @@ void reset_page_colors() {
 
 namespace {
 
-bool display_change_noted = false;  // program thread only
+struct DisplayChanges {
+    bool noted = false;
+    uint32_t announced = 0;
+};
+DisplayChanges display_changes;  // program thread only
 
 }  // namespace
 
-void note_display_change() { display_change_noted = true; }
+void note_display_change() { display_changes.noted = true; }
 
 void announce_display_change() {
-    if (!display_change_noted) return;
-    display_change_noted = false;
+    if (!display_changes.noted) return;
+    display_changes.noted = false;
+    ++display_changes.announced;
     wake_main_loop();
 }
+
+uint32_t announced_display_changes() { return display_changes.announced; }
 
 void publish_cursor(ScreenImage& image) {
     uint64_t packed = static_cast<uint16_t>(image.cursor_col) | uint64_t{static_cast<uint16_t>(image.cursor_row)} << 16 |

@@ -167,6 +167,8 @@ struct CursorPublication {
 // pass of its key loop) leaves a resting loop at rest.
 void note_display_change();
 void announce_display_change();
+// Statements whose changes were announced so far (tests).
+uint32_t announced_display_changes();
 // Main thread: the cursor last published for image.
 PublishedCursor published_cursor_of(const ScreenImage& image);
 

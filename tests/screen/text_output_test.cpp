@@ -556,3 +556,36 @@ TEST_F(Statements, NothingChangesWhileAnErrorIsPending) {
 }
 
 }  // namespace
+
+// A statement wakes a resting main loop only when it changed what may be
+// shown: a menu drawn anew on every pass of its key loop changes nothing.
+TEST_F(Print, OnlyAStatementThatChangesThePictureAnnouncesIt) {
+    struct Row {
+        const char* what;
+        int mode;
+        void (*before)();
+        void (*statement)();
+        uint32_t announced;
+    };
+    const Row rows[] = {
+        {"text on a blank screen", 13, [] {}, [] { print("A"); }, 1},
+        {"the same text again in place", 13, [] { print("A"); }, [] { locate(1, 1); print("A"); }, 0},
+        {"the same text in another colour", 13, [] { print("A"); }, [] { locate(1, 1); color(4); print("A"); }, 1},
+        {"a move of the hidden cursor", 13, [] {}, [] { locate(5, 5); }, 0},
+        {"a colour for later text", 13, [] {}, [] { color(5); }, 0},
+        {"CLS", 13, [] { print("A"); }, [] { cls_statement(0, 0, 0); }, 1},
+        {"a new background colour", 1, [] {}, [] { color(1); }, 1},
+        {"the same background colour", 1, [] { color(1); }, [] { color(1); }, 0},
+        {"text in a text mode", 0, [] {}, [] { print("A"); }, 1},
+        {"the shown cursor moved", 0, [] { locate_statement(1, 1, 1, 0, 0, 7); },
+         [] { locate_statement(3, 3, 1, 0, 0, 7); }, 1},
+    };
+    for (const Row& row : rows) {
+        screen(row.mode);
+        row.before();
+        uint32_t before = announced_display_changes();
+        row.statement();
+        EXPECT_EQ(announced_display_changes() - before, row.announced) << row.what;
+        EXPECT_EQ(error(), 0) << row.what;
+    }
+}
