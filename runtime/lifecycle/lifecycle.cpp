@@ -57,7 +57,7 @@ int program_thread_main(void*) {
 
 // With a record armed the thread watches the clock every millisecond, which
 // is the resolution ON TIMER has. With none (always, in this game) it has
-// nothing to watch: it rests up to timer_idle_look_ms at a time, woken at
+// nothing to watch: it rests up to timer_idle_look at a time, woken at
 // once by the end, so that an idle program costs no processor and no wake-up
 // that a page pays for. A park request is answered within one rest either
 // way. The short sleep after each rest is where a page's worker runs what
