@@ -26,10 +26,39 @@ function withDpad(pad) {
   return { id, index, connected, mapping, timestamp, buttons, axes };
 }
 
+// The runtime looks for controllers once, at the game's first STICK or
+// STRIG, and nothing else asks for the gamepads once the game runs unless
+// that look found one. When it found none, the page stops listening for
+// gamepads: one that comes later would not be played with, and listening
+// keeps Chromium polling the gamepads 60 times a second. In Chromium every
+// call starts that polling again and only the listener's removal ends it,
+// so the removal waits a second past the look's last call. Shown again, a
+// tab that once asked takes up the polling too: a listener added and
+// removed at once ends it again.
+let listening = true;
+let stopListening = 0;
+
+function stopPolling() {
+  listening = false;
+  addEventListener('gamepadconnected', connected);
+  removeEventListener('gamepadconnected', connected);
+}
+
 if (navigator.getGamepads) {
   const padsOfBrowser = navigator.getGamepads.bind(navigator);
-  navigator.getGamepads = () => Array.from(padsOfBrowser(), withDpad);
+  navigator.getGamepads = () => {
+    const pads = Array.from(padsOfBrowser(), withDpad);
+    if (tz.started && !pads.some((pad) => pad && pad.connected)) {
+      clearTimeout(stopListening);
+      stopListening = setTimeout(stopPolling, 1000);
+    }
+    return pads;
+  };
 }
+
+document.addEventListener('visibilitychange', () => {
+  if (!listening && !document.hidden) setTimeout(stopPolling, 0);
+});
 
 // The cover's own start, as a click on it; the page keeps waiting while it
 // checks what the browser can do (the cover is hidden then).

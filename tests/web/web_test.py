@@ -285,8 +285,9 @@ def loop_passes(driver, count, limit_s=10):
 
 
 def chromium_cpu_s():
-    """Processor seconds of each thread of headless Chromium, and whether it
-    is a Web Worker (which run the runtime's program and timer-event threads)."""
+    """Processor seconds of each thread of headless Chromium, and its name
+    (Web Workers, 'DedicatedWorker', run the runtime's program and
+    timer-event threads)."""
     threads = {}
     for pid in filter(str.isdigit, os.listdir('/proc')):
         try:
@@ -298,7 +299,7 @@ def chromium_cpu_s():
                     stat = f.read()
                 fields = stat.rsplit(')', 1)[1].split()
                 threads[pid, tid] = ((int(fields[11]) + int(fields[12])) / os.sysconf('SC_CLK_TCK'),
-                                     stat[stat.index('(') + 1:].startswith('DedicatedWorker'))
+                                     stat[stat.index('(') + 1:stat.rindex(')')])
         except OSError:
             continue
     return threads
@@ -336,17 +337,20 @@ def loop_rate(driver, seconds):
 def check_idle_cpu(driver):
     """The runtime's own waiting is checked: the main loop rests once the
     menu has waited a second (a look four times a second, where it passes
-    62 times while awake), and its threads cost little. The whole browser's
-    share is a figure (bench/web_bench.py compares it with a blank page)."""
+    62 times while awake), its threads cost little, and with no gamepad
+    found the browser polls none. The whole browser's share is a figure
+    (bench/web_bench.py compares it with a blank page)."""
     wait_for(lambda: loop_rate(driver, 1), lambda rate: rate <= 5)
     before, at = chromium_cpu_s(), time.time()
     rate = loop_rate(driver, 5)
     after, elapsed = chromium_cpu_s(), time.time() - at
     # The threads that ran meanwhile: a tab's process that ended does not count.
-    spent = [(seconds - before.get(thread, (0,))[0], worker) for thread, (seconds, worker) in after.items()]
-    total, workers = (sum(s for s, worker in spent if worker or not only) / elapsed * 100 for only in (False, True))
+    spent = [(seconds - before.get(thread, (0,))[0], name) for thread, (seconds, name) in after.items()]
+    total, workers, gamepads = (sum(s for s, name in spent if kind in name) / elapsed * 100
+                                for kind in ('', 'DedicatedWorker', 'Gamepad'))
     check('menu waiting: the main loop rests (at most 5 passes a second)', rate <= 5, f'{rate:.1f}')
     check("menu waiting: the runtime's threads cost at most 3 % of a core", workers <= 3, f'{workers:.1f} %')
+    check('menu waiting, no gamepad found: the browser polls no gamepads', gamepads <= 0.2, f'{gamepads:.1f} %')
     print(f'{label()} figure: menu waiting, runtime threads {workers:.1f} %, whole browser {total:.1f} % of a core',
           flush=True)
 
