@@ -278,6 +278,7 @@ void print_at_pixel(int32_t x, int32_t y, const StringDescriptor* text, int32_t 
         if (gx >= m->width) break;
         draw_cell_pixels(*m, glyph_pixels(m->font, text->data[i]), gh, static_cast<int32_t>(gx), y);
     }
+    announce_display_change();  // the cursor stays, so no publication announces it
 }
 
 int32_t pos() {
