@@ -36,7 +36,7 @@ function withDpad(pad) {
 // tab that once asked takes up the polling too: a listener added and
 // removed at once ends it again.
 let listening = true;
-let stopListening = 0;
+let stopTimer = 0;
 
 function stopPolling() {
   listening = false;
@@ -49,8 +49,8 @@ if (navigator.getGamepads) {
   navigator.getGamepads = () => {
     const pads = Array.from(padsOfBrowser(), withDpad);
     if (tz.started && !pads.some((pad) => pad && pad.connected)) {
-      clearTimeout(stopListening);
-      stopListening = setTimeout(stopPolling, 1000);
+      clearTimeout(stopTimer);
+      stopTimer = setTimeout(stopPolling, 1000);
     }
     return pads;
   };
